@@ -1,0 +1,97 @@
+#include "platform/os/linux/LinuxDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <cstdio>
+
+namespace kavoro::os::linuxos {
+namespace {
+
+bool HaveWidgets() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
+
+QString Filters(const FileDialogOptions& o, QString* selected) {
+  QStringList list;
+  for (const FileFilter& f : o.filters) {
+    QStringList patterns;
+    for (const auto& p : f.patterns) patterns << QString::fromStdString(p);
+    list << QString::fromStdString(f.description) + " (" + patterns.join(' ') + ")";
+  }
+  if (o.filterIndex >= 1 && o.filterIndex <= list.size()) *selected = list[o.filterIndex - 1];
+  return list.join(";;");
+}
+
+QString StartPath(const FileDialogOptions& o) {
+  QString dir = QString::fromStdString(o.initialDir);
+  QString name = QString::fromStdString(o.fileName);
+  if (dir.isEmpty()) return name;
+  return name.isEmpty() ? dir : dir + "/" + name;
+}
+
+}  // namespace
+
+int LinuxDialogs::MessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) {
+  if (!HaveWidgets()) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    return IDOK;
+  }
+  // Message texts use carriage returns as line breaks.
+  QString body = QString::fromStdString(text);
+  body.replace("\r\n", "\n").replace('\r', '\n');
+  QMessageBox box;
+  box.setWindowTitle(QString::fromStdString(caption));
+  box.setText(body);
+  switch (flags & kMbIconMask) {
+    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+  }
+  switch (flags & kMbButtonsMask) {
+    case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    default: box.setStandardButtons(QMessageBox::Ok); break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Cancel: return IDCANCEL;
+    case QMessageBox::Yes: return IDYES;
+    case QMessageBox::No: return IDNO;
+    default: return IDOK;
+  }
+}
+
+std::optional<std::vector<std::string>> LinuxDialogs::OpenFiles(const FileDialogOptions& o) {
+  if (!HaveWidgets()) return std::nullopt;
+  QFileDialog dlg(nullptr, QString::fromStdString(o.title), StartPath(o));
+  QString selected;
+  const QString filters = Filters(o, &selected);
+  if (!filters.isEmpty()) dlg.setNameFilter(filters);
+  if (!selected.isEmpty()) dlg.selectNameFilter(selected);
+  dlg.setAcceptMode(QFileDialog::AcceptOpen);
+  dlg.setFileMode(o.allowMultiSelect ? QFileDialog::ExistingFiles
+                                     : (o.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
+  if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+  std::vector<std::string> files;
+  for (const QString& f : dlg.selectedFiles()) files.push_back(f.toStdString());
+  if (files.empty()) return std::nullopt;
+  return files;
+}
+
+std::optional<std::string> LinuxDialogs::SaveFile(const FileDialogOptions& o) {
+  if (!HaveWidgets()) return std::nullopt;
+  QFileDialog dlg(nullptr, QString::fromStdString(o.title), StartPath(o));
+  QString selected;
+  const QString filters = Filters(o, &selected);
+  if (!filters.isEmpty()) dlg.setNameFilter(filters);
+  if (!selected.isEmpty()) dlg.selectNameFilter(selected);
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setFileMode(QFileDialog::AnyFile);
+  if (!o.defaultExt.empty()) dlg.setDefaultSuffix(QString::fromStdString(o.defaultExt));
+  if (!o.overwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+  return dlg.selectedFiles().front().toStdString();
+}
+
+}  // namespace kavoro::os::linuxos
