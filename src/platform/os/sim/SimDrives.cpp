@@ -89,7 +89,7 @@ bool SimDrives::FileExists(std::string_view path) {
 
 std::optional<ResolvedPath> SimDrives::Resolve(std::string_view path) {
   if (!IsDrivePath(path)) {
-    if (path.find('\0') != std::string_view::npos) return std::nullopt;
+    if (path.empty() || path.find('\0') != std::string_view::npos) return std::nullopt;
     ResolvedPath native;
     native.medium = DriveMedium::Folder;
     native.native = std::string(path);
