@@ -19,6 +19,10 @@ void SetApplicationTitle(std::string title);
 void HandleException(std::exception_ptr error);
 std::string ExceptionText(std::exception_ptr error);
 
+// The class library's plain message: the application title as caption and an OK button.
+// GUI thread only.
+void ShowMessage(const std::string& text);
+
 // Runs `fn`, sending anything it throws to HandleException.
 template <class F>
 void RunGuarded(F&& fn) {

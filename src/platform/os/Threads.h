@@ -33,8 +33,12 @@ class Event {
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
-// Applies a priority to the calling thread. Raising above normal may be refused by the system;
-// the result says whether it took.
-bool SetCurrentThreadPriority(TThreadPriority priority);
+// The system's identity of a thread, for setting its priority from another thread.
+using ThreadId = std::int64_t;
+ThreadId CurrentThreadId();
+
+// Applies a priority to a running thread, from any thread. Raising above normal may be
+// refused by the system; the result says whether it took.
+bool SetThreadPriority(ThreadId thread, TThreadPriority priority);
 
 }  // namespace kavoro::os

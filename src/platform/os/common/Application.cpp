@@ -68,6 +68,10 @@ std::string ExceptionText(std::exception_ptr error) {
   return {};
 }
 
+void ShowMessage(const std::string& text) {
+  Os().Dialogs().MessageBox(text, ApplicationTitle(), MB_OK);
+}
+
 void HandleException(std::exception_ptr error) {
   if (!error) return;
   Os().Dialogs().MessageBox(ExceptionText(error), ApplicationTitle(), MB_OK | MB_ICONERROR);

@@ -34,13 +34,14 @@ bool Event::Wait(std::uint32_t timeoutMs) {
   return signalled;
 }
 
-bool SetCurrentThreadPriority(TThreadPriority priority) {
+ThreadId CurrentThreadId() { return static_cast<ThreadId>(syscall(SYS_gettid)); }
+
+bool SetThreadPriority(ThreadId thread, TThreadPriority priority) {
   // Linux schedules ordinary threads by their nice value; the seven steps map onto it.
   static constexpr int kNice[] = {19, 10, 5, 0, -5, -10, -15};
   const int index = static_cast<int>(priority);
   if (index < 0 || index > tpTimeCritical) return false;
-  const auto tid = static_cast<id_t>(syscall(SYS_gettid));
-  return setpriority(PRIO_PROCESS, tid, kNice[index]) == 0;
+  return setpriority(PRIO_PROCESS, static_cast<id_t>(thread), kNice[index]) == 0;
 }
 
 }  // namespace kavoro::os
