@@ -79,7 +79,8 @@ class IDrives {
 
 // "E:\" for 'e'; the letter upper-cased.
 std::string DriveRoot(char letter);
-// True for "X:" followed by nothing, '\' or '/'-separated parts.
+// True for "X:" followed by nothing, '\' or '/'-separated parts; never for a path holding a
+// NUL.
 bool IsDrivePath(std::string_view path);
 
 }  // namespace kavoro::os

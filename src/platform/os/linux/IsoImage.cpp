@@ -26,11 +26,16 @@ constexpr std::size_t kRecordFlags = 25;
 constexpr std::size_t kRecordNameLength = 32;
 constexpr std::size_t kRecordFixedPart = 33;
 
-// Volume descriptors start at sector 16; UDF's recognition sequence follows the ISO ones.
+// Volume descriptors start at sector 16; UDF's recognition sequence follows the ISO ones and
+// ends with "TEA01". A sector with no descriptor identifier ends the descriptors too.
 constexpr lsn_t kFirstDescriptorSector = 16;
 constexpr int kDescriptorSectorsScanned = 32;
 constexpr std::size_t kDescriptorIdOffset = 1;
+constexpr std::size_t kDescriptorIdLength = 5;
 constexpr std::array<std::string_view, 2> kUdfDescriptorIds = {"NSR02", "NSR03"};
+constexpr std::string_view kLastDescriptorId = "TEA01";
+constexpr std::array<std::string_view, 4> kOtherDescriptorIds = {"CD001", "BEA01", "BOOT2",
+                                                                 "CDW02"};
 
 constexpr std::string_view kFileSystemIso = "CDFS";
 constexpr std::string_view kFileSystemUdf = "UDF";
@@ -163,9 +168,15 @@ void IsoImage::ReadVolume(const iso9660_pvd_t& pvd) {
         ISO_BLOCKSIZE) {
       break;
     }
-    std::string_view id(sector.data() + kDescriptorIdOffset, kUdfDescriptorIds[0].size());
-    for (std::string_view udf : kUdfDescriptorIds) {
-      if (id == udf) volume_.fileSystem = kFileSystemUdf;
+    std::string_view id(sector.data() + kDescriptorIdOffset, kDescriptorIdLength);
+    if (std::find(kUdfDescriptorIds.begin(), kUdfDescriptorIds.end(), id) !=
+        kUdfDescriptorIds.end()) {
+      volume_.fileSystem = kFileSystemUdf;
+      break;
+    }
+    if (id == kLastDescriptorId || std::find(kOtherDescriptorIds.begin(), kOtherDescriptorIds.end(),
+                                             id) == kOtherDescriptorIds.end()) {
+      break;
     }
   }
 }
