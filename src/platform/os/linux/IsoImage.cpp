@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 
 #include "platform/os/common/DrivePaths.h"
