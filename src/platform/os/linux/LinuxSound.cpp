@@ -144,7 +144,10 @@ void LinuxSound::Play(const Request& request) {
     const auto count = std::min<std::size_t>(static_cast<std::size_t>(avail), wav.frames - written);
     const snd_pcm_sframes_t done =
         snd_pcm_writei(pcm.get(), wav.samples.data() + written * frameBytes, count);
-    if (done == -EAGAIN) continue;
+    if (done == -EAGAIN) {
+      snd_pcm_wait(pcm.get(), kWaitMilliseconds);
+      continue;
+    }
     if (done < 0) {
       if (snd_pcm_recover(pcm.get(), static_cast<int>(done), kSilentRecovery) < 0) return;
       continue;
@@ -152,12 +155,17 @@ void LinuxSound::Play(const Request& request) {
     written += static_cast<std::size_t>(done);
   }
 
-  // A sound shorter than the start threshold has not started yet.
-  if (snd_pcm_state(pcm.get()) == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm.get());
+  // Draining, unlike waiting for an underrun, stops the device exactly at the last frame, so
+  // nothing stale in the buffer is heard. In non-blocking mode it returns at once (-EAGAIN)
+  // and the device drains by itself; a stop meanwhile drops the rest.
+  const int drained = snd_pcm_drain(pcm.get());
+  if (drained < 0 && drained != -EAGAIN) {
+    snd_pcm_drop(pcm.get());
+    return;
+  }
   while (StillWanted(request.id) && !timedOut()) {
-    if (snd_pcm_state(pcm.get()) != SND_PCM_STATE_RUNNING) break;
-    snd_pcm_sframes_t delay = 0;
-    if (snd_pcm_delay(pcm.get(), &delay) < 0 || delay <= 0) break;
+    const snd_pcm_state_t state = snd_pcm_state(pcm.get());
+    if (state != SND_PCM_STATE_DRAINING && state != SND_PCM_STATE_RUNNING) break;
     std::this_thread::sleep_for(kPollInterval);
   }
   snd_pcm_drop(pcm.get());
