@@ -27,6 +27,8 @@ constexpr std::array<std::uint8_t, 16> kPcmSubFormat = {0x01, 0x00, 0x00, 0x00, 
                                                         0x00, 0x38, 0x9B, 0x71};
 
 constexpr std::uint16_t kMaxChannels = 2;
+constexpr std::uint16_t kBits8 = 8;
+constexpr std::uint16_t kBits16 = 16;
 
 std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {
   return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
@@ -60,7 +62,7 @@ std::optional<WavFormat> ReadFormat(std::span<const std::uint8_t> body) {
   f.bitsPerSample = U16(body, kBitsOffset);
   const std::uint16_t blockAlign = U16(body, kBlockAlignOffset);
   if (f.channels < 1 || f.channels > kMaxChannels) return std::nullopt;
-  if (f.bitsPerSample != 8 && f.bitsPerSample != 16) return std::nullopt;
+  if (f.bitsPerSample != kBits8 && f.bitsPerSample != kBits16) return std::nullopt;
   if (f.sampleRate == 0) return std::nullopt;
   if (blockAlign != f.BytesPerFrame()) return std::nullopt;
   return f;

@@ -18,6 +18,7 @@ constexpr const char* kPlaybackDevice = "default";
 // Buffer length asked of ALSA; also bounds how long a stopped sound is still heard.
 constexpr unsigned kLatencyMicroseconds = 100'000;
 constexpr int kAllowResampling = 1;
+constexpr std::uint16_t kUnsignedSampleBits = 8;  // 8-bit WAV samples are unsigned
 constexpr int kSilentRecovery = 1;
 // How long the thread sleeps between checks for a stop while the device is full or draining.
 constexpr int kWaitMilliseconds = 20;
@@ -113,7 +114,7 @@ void LinuxSound::Play(const Request& request) {
   }
   const PcmHandle pcm(raw);
   const snd_pcm_format_t format =
-      wav.format.bitsPerSample == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
+      wav.format.bitsPerSample == kUnsignedSampleBits ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
   if (snd_pcm_set_params(pcm.get(), format, SND_PCM_ACCESS_RW_INTERLEAVED, wav.format.channels,
                          wav.format.sampleRate, kAllowResampling, kLatencyMicroseconds) < 0) {
     return;

@@ -42,6 +42,7 @@ class SimMixer : public IMixer {
   SimMixerLine* Line(std::uint32_t componentType);
   void Reset();
 
+  // The world the mixer and its open devices share; tests use the setup calls above.
   struct State {
     bool present = true;
     bool openFails = false;
