@@ -28,7 +28,7 @@ using SelemId = std::unique_ptr<snd_mixer_selem_id_t, SelemIdFree>;
 // Which switch of an element stands for the line's mute.
 enum class SwitchKind { Playback, Capture };
 
-struct LineSpec {
+struct LineDef {
   std::uint32_t lineId;
   std::uint32_t componentType;
   SwitchKind kind;
@@ -37,23 +37,23 @@ struct LineSpec {
 
 // Line ids start at 1 so that a zeroed MixerLine names no line. One control per line, so the
 // control id is the line id.
-constexpr std::array<LineSpec, 4> kLines = {{
+constexpr std::array<LineDef, 4> kLines = {{
     {1, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, SwitchKind::Playback, {"Master", ""}},
     {2, MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE, SwitchKind::Capture, {"Mic", "Capture"}},
     {3, MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT, SwitchKind::Playback, {"PCM", ""}},
     {4, MIXERLINE_COMPONENTTYPE_SRC_SYNTHESIZER, SwitchKind::Playback, {"Synth", ""}},
 }};
 
-const LineSpec* SpecByType(std::uint32_t componentType) {
-  for (const LineSpec& spec : kLines) {
-    if (spec.componentType == componentType) return &spec;
+const LineDef* DefByType(std::uint32_t componentType) {
+  for (const LineDef& def : kLines) {
+    if (def.componentType == componentType) return &def;
   }
   return nullptr;
 }
 
-const LineSpec* SpecById(std::uint32_t lineId) {
-  for (const LineSpec& spec : kLines) {
-    if (spec.lineId == lineId) return &spec;
+const LineDef* DefById(std::uint32_t lineId) {
+  for (const LineDef& def : kLines) {
+    if (def.lineId == lineId) return &def;
   }
   return nullptr;
 }
@@ -95,29 +95,29 @@ class LinuxMixerDevice : public IMixerDevice {
 
   MMRESULT GetLineInfoByComponentType(std::uint32_t componentType, MixerLine* line) override {
     if (line == nullptr) return MMSYSERR_INVALPARAM;
-    const LineSpec* spec = SpecByType(componentType);
-    if (spec == nullptr) return MIXERR_INVALLINE;
+    const LineDef* def = DefByType(componentType);
+    if (def == nullptr) return MIXERR_INVALLINE;
     std::string_view name;
-    snd_mixer_elem_t* elem = FindElement(*spec, &name);
+    snd_mixer_elem_t* elem = FindElement(*def, &name);
     if (elem == nullptr) return MIXERR_INVALLINE;
-    line->lineId = spec->lineId;
+    line->lineId = def->lineId;
     line->componentType = componentType;
     line->name = std::string(name);
-    line->channels = CountChannels(elem, spec->kind);
+    line->channels = CountChannels(elem, def->kind);
     return MMSYSERR_NOERROR;
   }
 
   MMRESULT GetLineControlByType(const MixerLine& line, std::uint32_t controlType,
                                 MixerControl* control) override {
     if (control == nullptr) return MMSYSERR_INVALPARAM;
-    const LineSpec* spec = SpecById(line.lineId);
-    if (spec == nullptr) return MIXERR_INVALLINE;
-    snd_mixer_elem_t* elem = FindElement(*spec, nullptr);
+    const LineDef* def = DefById(line.lineId);
+    if (def == nullptr) return MIXERR_INVALLINE;
+    snd_mixer_elem_t* elem = FindElement(*def, nullptr);
     if (elem == nullptr) return MIXERR_INVALLINE;
-    if (controlType != MIXERCONTROL_CONTROLTYPE_MUTE || !HasSwitch(elem, spec->kind)) {
+    if (controlType != MIXERCONTROL_CONTROLTYPE_MUTE || !HasSwitch(elem, def->kind)) {
       return MIXERR_INVALCONTROL;
     }
-    control->controlId = spec->lineId;
+    control->controlId = def->lineId;
     control->controlType = MIXERCONTROL_CONTROLTYPE_MUTE;
     control->name = "Mute";
     return MMSYSERR_NOERROR;
@@ -125,8 +125,8 @@ class LinuxMixerDevice : public IMixerDevice {
 
   MMRESULT GetControlValue(const MixerControl& control, std::uint32_t* value) override {
     if (value == nullptr) return MMSYSERR_INVALPARAM;
-    const LineSpec* spec = nullptr;
-    snd_mixer_elem_t* elem = MuteElement(control, &spec);
+    const LineDef* def = nullptr;
+    snd_mixer_elem_t* elem = MuteElement(control, &def);
     if (elem == nullptr) return MIXERR_INVALCONTROL;
     bool anyOn = false;
     bool anyRead = false;
@@ -134,7 +134,7 @@ class LinuxMixerDevice : public IMixerDevice {
       const auto channel = static_cast<snd_mixer_selem_channel_id_t>(c);
       int on = kSwitchOff;
       int err = 0;
-      if (spec->kind == SwitchKind::Playback) {
+      if (def->kind == SwitchKind::Playback) {
         if (!snd_mixer_selem_has_playback_channel(elem, channel)) continue;
         err = snd_mixer_selem_get_playback_switch(elem, channel, &on);
       } else {
@@ -151,11 +151,11 @@ class LinuxMixerDevice : public IMixerDevice {
   }
 
   MMRESULT SetControlValue(const MixerControl& control, std::uint32_t value) override {
-    const LineSpec* spec = nullptr;
-    snd_mixer_elem_t* elem = MuteElement(control, &spec);
+    const LineDef* def = nullptr;
+    snd_mixer_elem_t* elem = MuteElement(control, &def);
     if (elem == nullptr) return MIXERR_INVALCONTROL;
     const int on = value != kMuteOff ? kSwitchOff : kSwitchOn;
-    const int err = spec->kind == SwitchKind::Playback
+    const int err = def->kind == SwitchKind::Playback
                         ? snd_mixer_selem_set_playback_switch_all(elem, on)
                         : snd_mixer_selem_set_capture_switch_all(elem, on);
     return err < 0 ? MMSYSERR_ERROR : MMSYSERR_NOERROR;
@@ -166,21 +166,21 @@ class LinuxMixerDevice : public IMixerDevice {
   // first, and they may have replaced or removed elements, so no element pointer is kept.
   // For the microphone the first named element with a capture switch wins, else the first
   // that exists.
-  snd_mixer_elem_t* FindElement(const LineSpec& spec, std::string_view* name) {
+  snd_mixer_elem_t* FindElement(const LineDef& def, std::string_view* name) {
     snd_mixer_handle_events(mixer_.get());
     snd_mixer_selem_id_t* rawId = nullptr;
     if (snd_mixer_selem_id_malloc(&rawId) < 0 || rawId == nullptr) return nullptr;
     const SelemId id(rawId);
     snd_mixer_elem_t* fallback = nullptr;
     std::string_view fallbackName;
-    for (std::string_view candidate : spec.names) {
+    for (std::string_view candidate : def.names) {
       if (candidate.empty()) continue;
       // The names are literals of kLines, so they end in a NUL.
       snd_mixer_selem_id_set_name(id.get(), candidate.data());
       snd_mixer_selem_id_set_index(id.get(), 0);
       snd_mixer_elem_t* elem = snd_mixer_find_selem(mixer_.get(), id.get());
       if (elem == nullptr) continue;
-      if (HasSwitch(elem, spec.kind)) {
+      if (HasSwitch(elem, def.kind)) {
         if (name != nullptr) *name = candidate;
         return elem;
       }
@@ -193,12 +193,12 @@ class LinuxMixerDevice : public IMixerDevice {
     return fallback;
   }
 
-  snd_mixer_elem_t* MuteElement(const MixerControl& control, const LineSpec** spec) {
+  snd_mixer_elem_t* MuteElement(const MixerControl& control, const LineDef** def) {
     if (control.controlType != MIXERCONTROL_CONTROLTYPE_MUTE) return nullptr;
-    *spec = SpecById(control.controlId);
-    if (*spec == nullptr) return nullptr;
-    snd_mixer_elem_t* elem = FindElement(**spec, nullptr);
-    if (elem == nullptr || !HasSwitch(elem, (*spec)->kind)) return nullptr;
+    *def = DefById(control.controlId);
+    if (*def == nullptr) return nullptr;
+    snd_mixer_elem_t* elem = FindElement(**def, nullptr);
+    if (elem == nullptr || !HasSwitch(elem, (*def)->kind)) return nullptr;
     return elem;
   }
 
