@@ -46,8 +46,11 @@ TEST(DecoderInstallLinuxTest, InstalledDecodersAreRegisteredByTheRegistrationPro
     EXPECT_EQ(fs::file_size(fs::path(sys) / f), fs::file_size(module)) << f;
 
   // Three registration processes run on their own; the last one to finish names its file.
-  ASSERT_TRUE(WaitFor([] { return RegisteredModulePath(testing::CLSID_TestGreeter).has_value(); }));
-  auto filters = ListRegisteredFilters(testing::kTestFilterCategory);
+  std::vector<RegisteredFilter> filters;
+  ASSERT_TRUE(WaitFor([&] {
+    filters = ListRegisteredFilters(testing::kTestFilterCategory);
+    return filters.size() == 1 && filters[0].pins.size() == 2;
+  }));
   ASSERT_EQ(filters.size(), 1u);
   EXPECT_EQ(filters[0].name, "Test Greeter");
   EXPECT_EQ(filters[0].merit, testing::kTestMerit);

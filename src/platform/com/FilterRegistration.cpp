@@ -56,7 +56,6 @@ bool RecordModuleClasses(const ModuleRegistration& reg, const std::string& modul
     const std::string inst = InstanceKey(mc.category, mc.clsid);
     r.DeleteKey(HKEY_CLASSES_ROOT, inst);
     ok &= r.WriteValue(HKEY_CLASSES_ROOT, inst, "FriendlyName", name);
-    ok &= r.WriteValue(HKEY_CLASSES_ROOT, inst, "CLSID", mc.clsid.ToString());
     ok &= r.WriteValue(HKEY_CLASSES_ROOT, inst, "Merit", mc.merit);
     for (int p = 0; p < mc.pinCount; ++p) {
       const ModulePin& pin = mc.pins[p];
@@ -66,6 +65,8 @@ bool RecordModuleClasses(const ModuleRegistration& reg, const std::string& modul
       ok &= r.WriteValue(HKEY_CLASSES_ROOT, pk, "Many", static_cast<std::uint32_t>(pin.many != 0));
       ok &= r.WriteValue(HKEY_CLASSES_ROOT, pk, "Types", FormatTypes(pin.types, pin.typeCount));
     }
+    // Readers take an entry only once its CLSID is there, so it is written last.
+    ok &= r.WriteValue(HKEY_CLASSES_ROOT, inst, "CLSID", mc.clsid.ToString());
   }
   return ok;
 }
