@@ -1,0 +1,7 @@
+#include "controls/VeskoImagePanel.h"
+
+namespace kavoro::controls {
+
+TVeskoImagePanel::TVeskoImagePanel(QWidget* parent) : TVeskoCustomPanel(parent) {}
+
+}  // namespace kavoro::controls
