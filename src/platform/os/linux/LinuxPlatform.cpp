@@ -1,5 +1,7 @@
 #include "platform/os/linux/LinuxPlatform.h"
 
+#include <alsa/asoundlib.h>
+
 #include "platform/os/linux/LinuxDesktop.h"
 #include "platform/os/linux/LinuxDialogs.h"
 #include "platform/os/linux/LinuxDrives.h"
@@ -33,7 +35,16 @@ struct LinuxPlatform::Services {
   LinuxDialogs dialogs;
 };
 
-LinuxPlatform::LinuxPlatform() : s_(std::make_unique<Services>()) {}
+namespace {
+// The sound library reports every failed open on standard error (on a machine without a card,
+// each mixer query). Our callers look at the result codes; the text is only noise to users.
+void QuietSoundLibrary(const char*, int, const char*, int, const char*, ...) {}
+}  // namespace
+
+LinuxPlatform::LinuxPlatform() {
+  snd_lib_error_set_handler(QuietSoundLibrary);
+  s_ = std::make_unique<Services>();
+}
 LinuxPlatform::~LinuxPlatform() = default;
 
 IRegistry& LinuxPlatform::Registry() { return s_->registry; }
