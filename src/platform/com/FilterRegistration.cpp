@@ -73,9 +73,11 @@ bool RecordModuleClasses(const ModuleRegistration& reg, const std::string& modul
 
 bool EraseModuleClasses(const ModuleRegistration& reg) {
   auto& r = os::Os().Registry();
+  // The filter entry goes first, so that a reader who no longer finds the class finds no
+  // filter entry either.
   for (int c = 0; c < reg.classCount; ++c) {
-    r.DeleteKey(HKEY_CLASSES_ROOT, ClassKey(reg.classes[c].clsid));
     r.DeleteKey(HKEY_CLASSES_ROOT, InstanceKey(reg.classes[c].category, reg.classes[c].clsid));
+    r.DeleteKey(HKEY_CLASSES_ROOT, ClassKey(reg.classes[c].clsid));
   }
   return true;
 }
