@@ -14,7 +14,6 @@ TVeskoCustomPanel::TVeskoCustomPanel(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
   FColor = palette().color(QPalette::Window);
-  FBrushColor = FColor;
   FPicture.OnChange = [this] { PictureChanged(); };
   update();
 }
@@ -64,7 +63,7 @@ void TVeskoCustomPanel::SetColor(const QColor& value) {
 }
 
 void TVeskoCustomPanel::PaintBackground() {
-  FBrushColor = FColor;
+  update();
 }
 
 void TVeskoCustomPanel::PictureChanged() {
@@ -172,7 +171,7 @@ void TVeskoCustomPanel::paintEvent(QPaintEvent*) {
   {
     QPainter canvas(&work);
     // Colour first: it shows wherever neither the parent nor the picture reaches.
-    canvas.fillRect(rect(), FBrushColor.isValid() ? FBrushColor : FColor);
+    canvas.fillRect(rect(), FColor);
     if (FTransparent) CopyParentBackground(canvas, *this);
     if (FPicture.HasGraphic()) DrawPictureByStyle(canvas);
     if (!FCaption.trimmed().isEmpty()) {

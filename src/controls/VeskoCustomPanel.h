@@ -66,8 +66,8 @@ class TVeskoCustomPanel : public QWidget {
   // same edge overlap rather than stack.
   void SetAlign(TAlign value);
 
-  // Prepares the background: the canvas brush takes Color. Every paint fills the work bitmap
-  // itself, so nothing is drawn here.
+  // Brings the background up to date: every paint fills its work bitmap from Color first, so
+  // this asks for a paint.
   virtual void PaintBackground();
   virtual void TextChanged() {}
   // With a graphic: SizeToPicture when AutoSize is on, then SyncTransparency. Then
@@ -79,8 +79,6 @@ class TVeskoCustomPanel : public QWidget {
   void SizeToPicture();
   // Gives the graphic's transparency flag the value of Transparent.
   void SyncTransparency();
-
-  QColor BrushColor() const { return FBrushColor; }
 
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -103,7 +101,6 @@ class TVeskoCustomPanel : public QWidget {
   TAlignment FAlignment = TAlignment::taCenter;
   QString FCaption;
   QColor FColor;
-  QColor FBrushColor;
   TAlign FAlign = TAlign::alNone;
   QPointer<QWidget> FWatchedParent;
   bool FClickPending = false;
