@@ -96,7 +96,9 @@ void TVeskoCustomButton::Click() {
   // handler of its own and wins over the action.
   const QPointer<QDialog> dialogAlive(dialog);
   if (OnClick) {
-    OnClick(this);
+    // A copy runs, so a handler may destroy the button (and with it OnClick).
+    const TNotifyEvent handler = OnClick;
+    handler(this);
   } else if (FAction) {
     FAction->trigger();
   }

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QEnterEvent>
 #include <QEvent>
+#include <QPointerEvent>
 
 #include <algorithm>
 #include <vector>
@@ -123,7 +125,7 @@ void TVeskoHint::ShowHintNow() {
   bool canShow = true;
   THintInfo info;
   info.HintControl = FHintControl;
-  info.CursorPos = QCursor::pos();
+  info.CursorPos = FPointer;
   info.HideTimeout = HintHidePause;
   if (OnShowHint) OnShowHint(text, canShow, info);
   if (!canShow || text.isEmpty()) {
@@ -142,18 +144,23 @@ bool TVeskoHint::eventFilter(QObject* watched, QEvent* event) {
   if (widget && FWindow && (widget == FWindow.get() || FWindow->isAncestorOf(widget))) {
     return false;
   }
+  if (event->isPointerEvent()) {
+    const auto& points = static_cast<QPointerEvent*>(event)->points();
+    if (!points.isEmpty()) FPointer = points.front().globalPosition().toPoint();
+  }
   switch (event->type()) {
     case QEvent::ToolTip:
       // The application's own tool tips never show; this component shows them instead.
       return true;
     case QEvent::Enter:
+      FPointer = static_cast<QEnterEvent*>(event)->globalPosition().toPoint();
       // Entering sends one event per widget entered, the innermost last.
       if (widget) HintInput(THintInput::hiOver, HintControlOf(widget));
       break;
     case QEvent::Leave:
       // Leaving a child for its parent enters nothing new: look at what is under the pointer.
       if (widget) {
-        HintInput(THintInput::hiOver, HintControlOf(QApplication::widgetAt(QCursor::pos())));
+        HintInput(THintInput::hiOver, HintControlOf(QApplication::widgetAt(FPointer)));
       }
       break;
     case QEvent::MouseButtonPress:

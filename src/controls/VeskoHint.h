@@ -123,6 +123,8 @@ class TVeskoHint : public QObject {
   QColor FFontColor;
   THintState FState = THintState::hsIdle;
   QPointer<QWidget> FHintControl;
+  // The pointer's last global position, from the pointer events passing by.
+  QPoint FPointer;
   QTimer FShowTimer;
   QTimer FHideTimer;
   std::unique_ptr<TVeskoHintWindow> FWindow;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTest>
@@ -225,6 +226,31 @@ TEST_F(ImageButtonTest, KeyboardPressAndReleaseClickOnceAndRepeatsDoNot) {
   EXPECT_EQ(clicks, 2);
   QTest::keyClick(button, Qt::Key_A);
   EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(ImageButtonTest, AcceleratorOfTheCaptionClicksWhenEnabled) {
+  button->SetCaption("&Play");
+  host->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(host.get()));
+  QTest::keyClick(host.get(), Qt::Key_P, Qt::AltModifier);
+  EXPECT_EQ(clicks, 1);
+  button->SetEnabled(false);
+  QTest::keyClick(host.get(), Qt::Key_P, Qt::AltModifier);
+  EXPECT_EQ(clicks, 1);
+}
+
+TEST(ImageButtonDialogTest, ClickGivesAModalDialogItsResult) {
+  QDialog dialog;
+  auto* ok = new TVeskoImageButton(&dialog);
+  ok->setGeometry(10, 10, 40, 20);
+  ok->SetModalResult(QDialog::Accepted);
+  dialog.open();
+  test::Expose(&dialog);
+  Move(ok, QPoint(5, 5));
+  Press(ok, QPoint(5, 5));
+  Release(ok, QPoint(5, 5));
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST_F(ImageButtonTest, FocusLostDuringAKeyPressCancelsIt) {
