@@ -34,6 +34,9 @@ TVeskoTrackBar::TVeskoTrackBar(QWidget* parent) : QWidget(parent) {
   FColor = palette().color(QPalette::Window);
   FSlider = new TVeskoImagePanel(this);
   FSlider->resize(0, 0);
+  // Sized to its picture from the start: a bar built while hidden is rebuilt only once it is
+  // shown, and that rebuild must already see the slider's size.
+  FSlider->SetAutoSize(true);
   FSlider->OnMouseDown = [this](QObject* sender, Qt::MouseButton button,
                                 Qt::KeyboardModifiers shift, int x, int y) {
     SliderMouseDown(sender, button, shift, x, y);
@@ -204,11 +207,15 @@ void TVeskoTrackBar::BuildBarBitmap() {
 
 void TVeskoTrackBar::FitThickness() {
   if (FSlider->Picture().HasGraphic()) {
+    const QSize before = size();
     if (Horizontal()) {
       resize(width(), FSlider->height());
     } else {
       resize(FSlider->width(), height());
     }
+    // A bar that is not visible gets no resize event for this now (not even while it is being
+    // shown), so it takes the rebuild for its new thickness itself.
+    if (size() != before && !isVisible()) Rebuild();
   }
   update();
 }

@@ -195,6 +195,23 @@ TEST(TrackBarTest, VerticalBarHasItsMinimumAtTheBottom) {
   EXPECT_EQ(bar->Slider()->y(), 16);
 }
 
+TEST(TrackBarTest, BarBuiltWhileHiddenIsRightOnceShown) {
+  QWidget host;
+  host.resize(300, 100);
+  auto* bar = new TVeskoTrackBar(&host);
+  bar->SetMax(255);
+  bar->SetPosition(128);
+  bar->resize(100, 30);
+  bar->SetBarImage(ThreePieceBar(10));
+  bar->SetSliderImage(test::Solid(10, 10, QColor::fromRgb(kSlider)));
+  bar->resize(101, 30);
+  bar->resize(100, 30);
+  test::Expose(&host);
+  EXPECT_EQ(bar->size(), QSize(100, 10));
+  EXPECT_EQ(bar->Slider()->geometry(), QRect(45, 0, 10, 10));
+  EXPECT_EQ(test::PixelAt(bar, QPoint(50, 5)), kSlider);
+}
+
 TEST(TrackBarTest, RotateLeftTurnsAQuarterCounterClockwise) {
   QImage source(3, 2, QImage::Format_RGB32);
   for (int y = 0; y < 2; ++y)
