@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "TestModuleApi.h"
+#include "support/WaitFor.h"
 #include "platform/com/ClassRegistry.h"
 #include "platform/com/FilterRegistration.h"
 #include "platform/os/Platform.h"
@@ -18,15 +19,7 @@ namespace kavoro::os {
 namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-bool WaitFor(const std::function<bool()>& done) {
-  const auto deadline = std::chrono::steady_clock::now() + 20s;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (done()) return true;
-    std::this_thread::sleep_for(20ms);
-  }
-  return done();
-}
+using kavoro::testing::WaitFor;
 
 TEST(LinuxProcessesTest, TheRegistrationProgramRecordsAndErasesAModulesClasses) {
   const std::string sys = Os().Processes().SystemFolder();

@@ -29,6 +29,18 @@ QString StartPath(const FileDialogOptions& o) {
   return name.isEmpty() ? dir : dir + "/" + name;
 }
 
+// Title, start folder, file name and filters, common to both kinds of file dialog.
+void SetUp(QFileDialog& dlg, const FileDialogOptions& o) {
+  dlg.setWindowTitle(QString::fromStdString(o.title));
+  const QString start = StartPath(o);
+  if (!start.isEmpty()) dlg.selectFile(start);
+  if (!o.initialDir.empty()) dlg.setDirectory(QString::fromStdString(o.initialDir));
+  QString selected;
+  const QString filters = Filters(o, &selected);
+  if (!filters.isEmpty()) dlg.setNameFilter(filters);
+  if (!selected.isEmpty()) dlg.selectNameFilter(selected);
+}
+
 }  // namespace
 
 int LinuxDialogs::MessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) {
@@ -64,11 +76,8 @@ int LinuxDialogs::MessageBox(const std::string& text, const std::string& caption
 
 std::optional<std::vector<std::string>> LinuxDialogs::OpenFiles(const FileDialogOptions& o) {
   if (!HaveWidgets()) return std::nullopt;
-  QFileDialog dlg(nullptr, QString::fromStdString(o.title), StartPath(o));
-  QString selected;
-  const QString filters = Filters(o, &selected);
-  if (!filters.isEmpty()) dlg.setNameFilter(filters);
-  if (!selected.isEmpty()) dlg.selectNameFilter(selected);
+  QFileDialog dlg;
+  SetUp(dlg, o);
   dlg.setAcceptMode(QFileDialog::AcceptOpen);
   dlg.setFileMode(o.allowMultiSelect ? QFileDialog::ExistingFiles
                                      : (o.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
@@ -81,11 +90,8 @@ std::optional<std::vector<std::string>> LinuxDialogs::OpenFiles(const FileDialog
 
 std::optional<std::string> LinuxDialogs::SaveFile(const FileDialogOptions& o) {
   if (!HaveWidgets()) return std::nullopt;
-  QFileDialog dlg(nullptr, QString::fromStdString(o.title), StartPath(o));
-  QString selected;
-  const QString filters = Filters(o, &selected);
-  if (!filters.isEmpty()) dlg.setNameFilter(filters);
-  if (!selected.isEmpty()) dlg.selectNameFilter(selected);
+  QFileDialog dlg;
+  SetUp(dlg, o);
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   dlg.setFileMode(QFileDialog::AnyFile);
   if (!o.defaultExt.empty()) dlg.setDefaultSuffix(QString::fromStdString(o.defaultExt));
