@@ -1,0 +1,42 @@
+#pragma once
+// How a video renderer presents pictures, for the player's window modes, tests and the
+// benchmark: in its own window or into an off-screen surface, scheduled on the clock or as
+// fast as frames arrive, with counts of what it presented and dropped.
+#include <cstdint>
+#include <vector>
+
+#include "platform/media/MediaTypes.h"
+
+namespace kavoro {
+
+enum VideoPresentationMode : LONG {
+  kPresentInWindow = 0,   // the renderer's own window (IVideoWindow) shows the picture
+  kPresentOffscreen = 1,  // the picture goes into the surface only; no window is shown
+};
+
+// A presented picture: 0xAARRGGBB pixels, rows top-down.
+struct PresentedImage {
+  LONG width = 0;
+  LONG height = 0;
+  std::vector<std::uint32_t> pixels;
+  std::uint32_t Pixel(LONG x, LONG y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+struct IVideoPresentation : IUnknown {
+  static constexpr IID kIID = MakeGuid(0x4B56A002, 0x77C0, 0x4E21, 0x8A, 0x13, 0x0C, 0x5E, 0x61,
+                                       0x3B, 0x90, 0x02);
+  using Base = IUnknown;
+  // Application thread, while stopped. In a window (the default when a GUI application
+  // exists) or off-screen (the default otherwise).
+  virtual HRESULT SetPresentationMode(VideoPresentationMode mode) = 0;
+  // Application thread, while stopped. false: every frame is presented as soon as it arrives,
+  // without waiting for the clock and without dropping (for measuring decode speed).
+  virtual HRESULT SetClockScheduling(BOOL waitForClock) = 0;
+  // Any thread. A copy of the last presented picture: the source rectangle of the frame,
+  // colour-converted and scaled to the destination rectangle's size. E_UNEXPECTED when none.
+  virtual HRESULT GetPresentedImage(PresentedImage* image) = 0;
+  // Any thread. Frames presented and frames dropped for being late since the last Stop→Pause.
+  virtual HRESULT GetFrameCounts(LONGLONG* presented, LONGLONG* dropped) = 0;
+};
+
+}  // namespace kavoro
