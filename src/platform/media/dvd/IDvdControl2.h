@@ -1,7 +1,7 @@
 #pragma once
 // Driving the DVD navigator: titles, chapters, menus and their buttons, speed and direction,
 // streams, saved states. Asked of the DVD graph builder (GetDvdInterface).
-#include "platform/media/dvd/DvdErrors.h"
+#include "platform/media/MediaErrors.h"
 #include "platform/media/dvd/DvdTypes.h"
 #include "platform/media/dvd/IDvdCmd.h"
 #include "platform/media/dvd/IDvdState.h"
@@ -45,7 +45,7 @@ struct IDvdControl2 : IUnknown {
   virtual HRESULT SetSubpictureState(BOOL on, DWORD flags, IDvdCmd** cmd) = 0;
   virtual HRESULT SelectAngle(ULONG angle, DWORD flags, IDvdCmd** cmd) = 0;
 
-  // Returns to a saved place. Fails with VFW_E_DVD_INVALID_DISC (and changes nothing) when
+  // Returns to a saved place. Fails with VFW_E_DVD_STATE_WRONG_DISC (and changes nothing) when
   // the state belongs to another disc.
   virtual HRESULT SetState(IDvdState* state, DWORD flags, IDvdCmd** cmd) = 0;
   virtual HRESULT SetOption(DVD_OPTION_FLAG option, BOOL on) = 0;

@@ -1,7 +1,7 @@
 #pragma once
 // What the DVD navigator knows of the disc and of where it plays. Asked of the DVD graph
 // builder (GetDvdInterface).
-#include "platform/media/dvd/DvdErrors.h"
+#include "platform/media/MediaErrors.h"
 #include "platform/media/dvd/DvdTypes.h"
 #include "platform/media/dvd/IDvdState.h"
 
