@@ -13,7 +13,7 @@ PACKAGES=(
   libgsf-1-dev libgsf-bin
   libiso9660-dev
   libfluidsynth-dev fluid-soundfont-gm
-  ffmpeg dvdauthor genisoimage vcdimager
+  ffmpeg dvdauthor genisoimage vcdimager fonts-dejavu-core
   xvfb xauth xdotool imagemagick x11-utils
   clang libclang-rt-14-dev
 )
