@@ -5,5 +5,6 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh"
 build="${KAVORO_BUILD_DIR:-$root/build}"
+bash "$root/scripts/bind-demo-disc.sh"
 # Until the main window lands, the program shows what the player sees of this machine.
 exec "$build/app/platform-info"
