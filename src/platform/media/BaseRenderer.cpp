@@ -51,6 +51,10 @@ void BaseRenderer::SetScheduling(bool waitForClock) {
 
 bool BaseRenderer::IsConnected() const { return input_->IsConnected(); }
 const AM_MEDIA_TYPE& BaseRenderer::ConnectionType() const { return input_->Type(); }
+double BaseRenderer::SegmentRate() const {
+  const double r = input_->SegmentRate();
+  return r > 0 ? r : 1.0;
+}
 
 void BaseRenderer::Wake() {
   std::lock_guard g(m_);

@@ -39,6 +39,8 @@ class BaseRenderer : public BaseFilter {
   void SetScheduling(bool waitForClock);
   bool IsConnected() const;
   const AM_MEDIA_TYPE& ConnectionType() const;
+  // The rate of the segment being played (streaming thread).
+  double SegmentRate() const;
 
   HRESULT OnStop() override;
   HRESULT OnPause(FILTER_STATE from) override;

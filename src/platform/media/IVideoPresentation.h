@@ -1,7 +1,7 @@
 #pragma once
 // How a video renderer presents pictures, for the player's window modes, tests and the
-// benchmark: in its own window or into an off-screen surface, scheduled on the clock or as
-// fast as frames arrive, with counts of what it presented and dropped.
+// benchmark: in its own window or into an off-screen surface, with counts of what it
+// presented and dropped.
 #include <cstdint>
 #include <vector>
 
@@ -29,9 +29,6 @@ struct IVideoPresentation : IUnknown {
   // Application thread, while stopped. In a window (the default when a GUI application
   // exists) or off-screen (the default otherwise).
   virtual HRESULT SetPresentationMode(VideoPresentationMode mode) = 0;
-  // Application thread, while stopped. false: every frame is presented as soon as it arrives,
-  // without waiting for the clock and without dropping (for measuring decode speed).
-  virtual HRESULT SetClockScheduling(BOOL waitForClock) = 0;
   // Any thread. A copy of the last presented picture: the source rectangle of the frame,
   // colour-converted and scaled to the destination rectangle's size. E_UNEXPECTED when none.
   virtual HRESULT GetPresentedImage(PresentedImage* image) = 0;

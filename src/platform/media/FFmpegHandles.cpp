@@ -1,0 +1,126 @@
+#include "platform/media/FFmpegHandles.h"
+
+#include <cstring>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
+
+namespace kavoro::media {
+namespace {
+
+// The fixed part of FORMAT_CodecParameters; the codec's extradata follows it.
+struct CodecParametersBlock {
+  std::int32_t codecType;
+  std::uint32_t codecId;
+  std::uint32_t codecTag;
+  std::int32_t format;
+  std::int64_t bitRate;
+  std::int32_t bitsPerCodedSample;
+  std::int32_t bitsPerRawSample;
+  std::int32_t profile;
+  std::int32_t level;
+  std::int32_t width;
+  std::int32_t height;
+  std::int32_t sarNum;
+  std::int32_t sarDen;
+  std::int32_t fieldOrder;
+  std::int32_t colorRange;
+  std::int32_t colorSpace;
+  std::int32_t sampleRate;
+  std::int32_t channels;
+  std::uint64_t channelMask;
+  std::int32_t blockAlign;
+  std::int32_t frameSize;
+  std::int32_t initialPadding;
+  std::int32_t extradataSize;
+};
+
+// Extradata larger than this is refused rather than trusted.
+constexpr std::int32_t kMaxExtradata = 16 * 1024 * 1024;
+
+}  // namespace
+
+std::string AvErrorText(int err) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(err, text, sizeof text);
+  return text;
+}
+
+AM_MEDIA_TYPE TypeFromParameters(const AVCodecParameters& p) {
+  AM_MEDIA_TYPE t;
+  t.majortype = p.codec_type == AVMEDIA_TYPE_VIDEO   ? MEDIATYPE_Video
+                : p.codec_type == AVMEDIA_TYPE_AUDIO ? MEDIATYPE_Audio
+                                                     : MEDIATYPE_Stream;
+  t.subtype = CodecSubtype(static_cast<std::uint32_t>(p.codec_id));
+  t.bFixedSizeSamples = 0;
+  t.bTemporalCompression = 1;
+  CodecParametersBlock b{};
+  b.codecType = p.codec_type;
+  b.codecId = static_cast<std::uint32_t>(p.codec_id);
+  b.codecTag = p.codec_tag;
+  b.format = p.format;
+  b.bitRate = p.bit_rate;
+  b.bitsPerCodedSample = p.bits_per_coded_sample;
+  b.bitsPerRawSample = p.bits_per_raw_sample;
+  b.profile = p.profile;
+  b.level = p.level;
+  b.width = p.width;
+  b.height = p.height;
+  b.sarNum = p.sample_aspect_ratio.num;
+  b.sarDen = p.sample_aspect_ratio.den;
+  b.fieldOrder = p.field_order;
+  b.colorRange = p.color_range;
+  b.colorSpace = p.color_space;
+  b.sampleRate = p.sample_rate;
+  b.channels = p.ch_layout.nb_channels;
+  b.channelMask = p.ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? p.ch_layout.u.mask : 0;
+  b.blockAlign = p.block_align;
+  b.frameSize = p.frame_size;
+  b.initialPadding = p.initial_padding;
+  b.extradataSize = p.extradata_size;
+  t.SetFormat(FORMAT_CodecParameters, b, p.extradata, static_cast<std::size_t>(p.extradata_size));
+  return t;
+}
+
+CodecParametersPtr ParametersFromType(const AM_MEDIA_TYPE& t) {
+  if (t.formattype != FORMAT_CodecParameters || !IsCodecSubtype(t.subtype)) return nullptr;
+  const auto* b = t.FormatAs<CodecParametersBlock>();
+  if (!b || b->extradataSize < 0 || b->extradataSize > kMaxExtradata ||
+      t.format.size() != sizeof(CodecParametersBlock) + static_cast<std::size_t>(b->extradataSize))
+    return nullptr;
+  CodecParametersPtr p(avcodec_parameters_alloc());
+  if (!p) return nullptr;
+  p->codec_type = static_cast<AVMediaType>(b->codecType);
+  p->codec_id = static_cast<AVCodecID>(b->codecId);
+  p->codec_tag = b->codecTag;
+  p->format = b->format;
+  p->bit_rate = b->bitRate;
+  p->bits_per_coded_sample = b->bitsPerCodedSample;
+  p->bits_per_raw_sample = b->bitsPerRawSample;
+  p->profile = b->profile;
+  p->level = b->level;
+  p->width = b->width;
+  p->height = b->height;
+  p->sample_aspect_ratio = {b->sarNum, b->sarDen};
+  p->field_order = static_cast<AVFieldOrder>(b->fieldOrder);
+  p->color_range = static_cast<AVColorRange>(b->colorRange);
+  p->color_space = static_cast<AVColorSpace>(b->colorSpace);
+  p->sample_rate = b->sampleRate;
+  if (b->channelMask) av_channel_layout_from_mask(&p->ch_layout, b->channelMask);
+  else if (b->channels > 0) av_channel_layout_default(&p->ch_layout, b->channels);
+  p->block_align = b->blockAlign;
+  p->frame_size = b->frameSize;
+  p->initial_padding = b->initialPadding;
+  if (b->extradataSize > 0) {
+    p->extradata = static_cast<std::uint8_t*>(
+        av_mallocz(static_cast<std::size_t>(b->extradataSize) + AV_INPUT_BUFFER_PADDING_SIZE));
+    if (!p->extradata) return nullptr;
+    std::memcpy(p->extradata, t.format.data() + sizeof(CodecParametersBlock),
+                static_cast<std::size_t>(b->extradataSize));
+    p->extradata_size = b->extradataSize;
+  }
+  return p;
+}
+
+}  // namespace kavoro::media

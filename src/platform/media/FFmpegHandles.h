@@ -1,0 +1,61 @@
+#pragma once
+// Owning handles for the demuxing and decoding library's objects, and the codec-parameter
+// format block that carries a compressed stream's description from the source to a decoder.
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/frame.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <memory>
+#include <string>
+
+#include "platform/media/MediaTypes.h"
+
+namespace kavoro::media {
+
+struct FormatContextCloser {
+  void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
+};
+struct CodecContextFreer {
+  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FrameFreer {
+  void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct PacketFreer {
+  void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct SwsFreer {
+  void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+struct SwrFreer {
+  void operator()(SwrContext* s) const { swr_free(&s); }
+};
+struct CodecParametersFreer {
+  void operator()(AVCodecParameters* p) const { avcodec_parameters_free(&p); }
+};
+
+using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextCloser>;
+using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFreer>;
+using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
+using SwsPtr = std::unique_ptr<SwsContext, SwsFreer>;
+using SwrPtr = std::unique_ptr<SwrContext, SwrFreer>;
+using CodecParametersPtr = std::unique_ptr<AVCodecParameters, CodecParametersFreer>;
+
+// The library's error text for `err`.
+std::string AvErrorText(int err);
+
+// The time base of every time the framework passes around: 100 ns.
+constexpr AVRational kReferenceTimeBase{1, static_cast<int>(kUnitsPerSecond)};
+
+// Describes a compressed stream as a media type: the codec's subtype (CodecSubtype) and a
+// FORMAT_CodecParameters block that ParametersFromType turns back into parameters.
+AM_MEDIA_TYPE TypeFromParameters(const AVCodecParameters& params);
+// Null when the type is not a codec-parameter type or its block is damaged.
+CodecParametersPtr ParametersFromType(const AM_MEDIA_TYPE& type);
+
+}  // namespace kavoro::media

@@ -1,0 +1,484 @@
+#include "platform/media/FileSource.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "platform/media/EventCodes.h"
+#include "platform/media/IMediaSample.h"
+#include "platform/media/MediaClasses.h"
+
+namespace kavoro::media {
+namespace {
+
+// A queue holding this many packets (or bytes) is full; the demuxer then waits, unless
+// another stream's queue is empty (its renderer would starve while this one is full).
+constexpr std::size_t kQueuePackets = 160;
+constexpr std::size_t kQueueBytes = 32u << 20;
+// No queue grows past this, even to feed a starving stream.
+constexpr std::size_t kQueueHardBytes = 256u << 20;
+// Samples in flight between a pin and its decoder.
+constexpr LONG kSourceBuffers = 4;
+constexpr LONG kSourceBufferBytes = 64 * 1024;
+
+// Containers that the library can open but that are no media for a player, or that pull in
+// other files or locations named inside the file.
+constexpr std::string_view kRefusedFormats[] = {"tty",   "bin",    "idf",    "xbin", "adf",
+                                                "hls",   "concat", "image2", "image2pipe",
+                                                "ffmetadata", "lavfi", "sdp", "rtsp", "srt",
+                                                "webvtt", "ass", "subviewer", "microdvd"};
+
+bool Refused(const char* formatName) {
+  if (!formatName) return true;
+  // A demuxer may have several names, separated by commas.
+  std::string_view names(formatName);
+  for (std::string_view r : kRefusedFormats) {
+    std::size_t pos = 0;
+    while (pos <= names.size()) {
+      std::size_t comma = names.find(',', pos);
+      std::string_view one = names.substr(pos, comma == std::string_view::npos ? std::string_view::npos : comma - pos);
+      if (one == r) return true;
+      if (comma == std::string_view::npos) break;
+      pos = comma + 1;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+class FileSource::OutputPin final : public BaseOutputPin {
+ public:
+  OutputPin(FileSource& f, std::string name, AM_MEDIA_TYPE type)
+      : BaseOutputPin(f, std::move(name)), f_(f), offered_(std::move(type)) {}
+
+ protected:
+  HRESULT CheckMediaType(const AM_MEDIA_TYPE& type) override {
+    return type == offered_ ? S_OK : S_FALSE;
+  }
+  HRESULT GetMediaType(int index, AM_MEDIA_TYPE* type) override {
+    if (index != 0) return S_FALSE;
+    *type = offered_;
+    return S_OK;
+  }
+  HRESULT DecideBufferSize(ALLOCATOR_PROPERTIES* props) override {
+    props->cBuffers = kSourceBuffers;
+    props->cbBuffer = kSourceBufferBytes;
+    return S_OK;
+  }
+  HRESULT QueryExtraInterface(REFIID riid, void** ppv) override {
+    if (riid == IIDOf<IMediaSeeking>()) {
+      *ppv = static_cast<IMediaSeeking*>(&f_);
+      f_.AddRef();
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+
+ private:
+  FileSource& f_;
+  const AM_MEDIA_TYPE offered_;
+};
+
+FileSource::FileSource() : AddInterfaces(CLSID_KavoroFileSource) {}
+
+FileSource::~FileSource() { StopStreaming(false); }
+
+REFERENCE_TIME FileSource::ToReference(std::int64_t ts, AVRational tb) const {
+  return av_rescale_q(ts, tb, kReferenceTimeBase) - origin_;
+}
+
+HRESULT FileSource::Load(const std::string& fileName, const AM_MEDIA_TYPE*) {
+  if (format_) return E_UNEXPECTED;
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) != 0) return VFW_E_NOT_FOUND;
+  if (!S_ISREG(st.st_mode)) return VFW_E_UNKNOWN_FILE_TYPE;
+  if (st.st_size == 0) return VFW_E_FILE_TOO_SHORT;
+
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "protocol_whitelist", "file", 0);
+  AVFormatContext* raw = nullptr;
+  int err = avformat_open_input(&raw, fileName.c_str(), nullptr, &options);
+  av_dict_free(&options);
+  if (err < 0) {
+    if (err == AVERROR(ENOENT)) return VFW_E_NOT_FOUND;
+    if (err == AVERROR_INVALIDDATA) return VFW_E_UNKNOWN_FILE_TYPE;
+    return VFW_E_INVALID_FILE_FORMAT;
+  }
+  FormatContextPtr ctx(raw);
+  if (Refused(ctx->iformat->name)) return VFW_E_UNKNOWN_FILE_TYPE;
+  if (avformat_find_stream_info(ctx.get(), nullptr) < 0) return VFW_E_INVALID_FILE_FORMAT;
+
+  origin_ = ctx->start_time == AV_NOPTS_VALUE
+                ? 0
+                : av_rescale_q(ctx->start_time, AV_TIME_BASE_Q, kReferenceTimeBase);
+  if (ctx->duration != AV_NOPTS_VALUE && ctx->duration > 0)
+    duration_ = av_rescale_q(ctx->duration, AV_TIME_BASE_Q, kReferenceTimeBase);
+
+  const int video = av_find_best_stream(ctx.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  const int audio = av_find_best_stream(ctx.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  for (int index : {video, audio}) {
+    if (index < 0) continue;
+    AVStream* s = ctx->streams[index];
+    if (s->disposition & AV_DISPOSITION_ATTACHED_PIC) continue;
+    auto stream = std::make_unique<Stream>();
+    stream->index = index;
+    stream->timeBase = s->time_base;
+    const bool isVideo = s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+    stream->pin = MakePin<OutputPin>(*this, isVideo ? "Video" : "Audio",
+                                     TypeFromParameters(*s->codecpar));
+    streams_.push_back(std::move(stream));
+  }
+  if (streams_.empty()) return VFW_E_NO_TYPES;
+  for (unsigned i = 0; i < ctx->nb_streams; ++i)
+    ctx->streams[i]->discard = StreamFor(static_cast<int>(i)) ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+  file_ = fileName;
+  format_ = std::move(ctx);
+  return S_OK;
+}
+
+HRESULT FileSource::GetCurFile(std::string* fileName, AM_MEDIA_TYPE* type) {
+  if (!fileName) return E_POINTER;
+  if (!format_) return E_FAIL;
+  *fileName = file_;
+  if (type) *type = AM_MEDIA_TYPE{};
+  return S_OK;
+}
+
+FileSource::Stream* FileSource::StreamFor(int index) {
+  for (auto& s : streams_)
+    if (s->index == index) return s.get();
+  return nullptr;
+}
+
+HRESULT FileSource::OnPause(FILTER_STATE from) {
+  if (from == State_Stopped && format_) StartStreaming();
+  return S_OK;
+}
+
+HRESULT FileSource::OnStop() {
+  StopStreaming(false);
+  return S_OK;
+}
+
+void FileSource::StartStreaming() {
+  const std::int64_t target = av_rescale_q(position_ + origin_, kReferenceTimeBase, AV_TIME_BASE_Q);
+  if (position_ > 0 || format_->pb) {
+    avformat_seek_file(format_.get(), -1, INT64_MIN, target, target, 0);
+  }
+  {
+    std::lock_guard g(queueLock_);
+    quit_ = false;
+    for (auto& s : streams_) {
+      s->queue.clear();
+      s->bytes = 0;
+      s->ended = false;
+    }
+  }
+  const LONGLONG stop = stop_ >= 0 ? stop_ : (duration_ >= 0 ? duration_ : INT64_MAX);
+  for (auto& s : streams_)
+    if (s->pin->IsConnected()) s->pin->DeliverNewSegment(position_, stop, rate_);
+  demuxer_ = std::thread([this] { Demux(); });
+  for (auto& s : streams_)
+    if (s->pin->IsConnected()) deliverers_.emplace_back([this, st = s.get()] { Deliver(*st); });
+}
+
+void FileSource::StopStreaming(bool flush) {
+  if (flush)
+    for (auto& s : streams_)
+      if (s->pin->IsConnected()) s->pin->DeliverBeginFlush();
+  {
+    std::lock_guard g(queueLock_);
+    quit_ = true;
+  }
+  queueChanged_.notify_all();
+  if (demuxer_.joinable()) demuxer_.join();
+  for (auto& t : deliverers_) t.join();
+  deliverers_.clear();
+  {
+    std::lock_guard g(queueLock_);
+    for (auto& s : streams_) {
+      s->queue.clear();
+      s->bytes = 0;
+    }
+  }
+  if (flush)
+    for (auto& s : streams_)
+      if (s->pin->IsConnected()) s->pin->DeliverEndFlush();
+}
+
+bool FileSource::MustWait(const Stream& s) const {
+  if (s.bytes >= kQueueHardBytes) return true;
+  if (s.queue.size() < kQueuePackets && s.bytes < kQueueBytes) return false;
+  for (auto& other : streams_) {
+    if (other.get() == &s || !other->pin->IsConnected() || other->ended) continue;
+    if (other->queue.empty()) return false;
+  }
+  return true;
+}
+
+void FileSource::EndAll() {
+  std::lock_guard g(queueLock_);
+  for (auto& s : streams_) {
+    if (!s->ended) {
+      s->queue.push_back(nullptr);
+      s->ended = true;
+    }
+  }
+  queueChanged_.notify_all();
+}
+
+void FileSource::Demux() {
+  PacketPtr packet(av_packet_alloc());
+  if (!packet) {
+    NotifyEvent(EC_ERRORABORT, E_OUTOFMEMORY, 0);
+    EndAll();
+    return;
+  }
+  const LONGLONG stop = stop_;
+  for (;;) {
+    {
+      std::lock_guard g(queueLock_);
+      if (quit_) return;
+    }
+    int err = av_read_frame(format_.get(), packet.get());
+    if (err == AVERROR(EAGAIN)) continue;
+    if (err < 0) {
+      // The end, or damage the demuxer cannot read past: play what came so far.
+      if (err == AVERROR(EIO)) NotifyEvent(EC_ERRORABORT, E_FAIL, 0);
+      EndAll();
+      return;
+    }
+    Stream* s = StreamFor(packet->stream_index);
+    if (!s || !s->pin->IsConnected()) {
+      av_packet_unref(packet.get());
+      continue;
+    }
+    const std::int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+    std::unique_lock g(queueLock_);
+    if (s->ended) {
+      av_packet_unref(packet.get());
+      continue;
+    }
+    if (stop >= 0 && ts != AV_NOPTS_VALUE && ToReference(ts, s->timeBase) >= stop) {
+      s->queue.push_back(nullptr);
+      s->ended = true;
+      queueChanged_.notify_all();
+      av_packet_unref(packet.get());
+      if (std::all_of(streams_.begin(), streams_.end(), [](auto& x) {
+            return x->ended || !x->pin->IsConnected();
+          }))
+        return;
+      continue;
+    }
+    queueChanged_.wait(g, [&] { return quit_ || !MustWait(*s); });
+    if (quit_) return;
+    PacketPtr queued(av_packet_alloc());
+    if (!queued) {
+      g.unlock();
+      NotifyEvent(EC_ERRORABORT, E_OUTOFMEMORY, 0);
+      EndAll();
+      return;
+    }
+    av_packet_move_ref(queued.get(), packet.get());
+    s->bytes += static_cast<std::size_t>(queued->size);
+    s->queue.push_back(std::move(queued));
+    queueChanged_.notify_all();
+  }
+}
+
+void FileSource::Deliver(Stream& s) {
+  bool first = true;
+  for (;;) {
+    PacketPtr packet;
+    {
+      std::unique_lock g(queueLock_);
+      queueChanged_.wait(g, [&] { return quit_ || !s.queue.empty(); });
+      if (quit_) return;
+      packet = std::move(s.queue.front());
+      s.queue.pop_front();
+      if (packet) s.bytes -= static_cast<std::size_t>(packet->size);
+      queueChanged_.notify_all();
+    }
+    if (!packet) {
+      s.pin->DeliverEndOfStream();
+      return;
+    }
+    HRESULT hr = DeliverPacket(s, *packet, first);
+    first = false;
+    // Downstream refused: it stopped, flushes or failed (and reported that itself).
+    if (hr != S_OK) return;
+  }
+}
+
+HRESULT FileSource::DeliverPacket(Stream& s, const AVPacket& packet, bool first) {
+  ComPtr<IMediaSample> sample;
+  HRESULT hr = s.pin->GetDeliveryBuffer(sample.Put());
+  if (FAILED(hr)) return hr;
+  if (sample->GetSize() < packet.size) {
+    ComPtr<IResizableSample> grow = sample.As<IResizableSample>();
+    if (!grow || FAILED(grow->Reserve(packet.size))) return E_OUTOFMEMORY;
+  }
+  BYTE* data = nullptr;
+  sample->GetPointer(&data);
+  std::memcpy(data, packet.data, static_cast<std::size_t>(packet.size));
+  sample->SetActualDataLength(packet.size);
+  const std::int64_t ts = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
+  if (ts != AV_NOPTS_VALUE) {
+    REFERENCE_TIME start = static_cast<REFERENCE_TIME>(
+        static_cast<double>(ToReference(ts, s.timeBase) - position_) / rate_);
+    REFERENCE_TIME length = packet.duration > 0
+                                ? av_rescale_q(packet.duration, s.timeBase, kReferenceTimeBase)
+                                : 0;
+    REFERENCE_TIME end = start + static_cast<REFERENCE_TIME>(static_cast<double>(length) / rate_);
+    sample->SetTime(&start, length > 0 ? &end : nullptr);
+  }
+  sample->SetSyncPoint((packet.flags & AV_PKT_FLAG_KEY) != 0);
+  sample->SetDiscontinuity(first);
+  return s.pin->Deliver(sample.Get());
+}
+
+HRESULT FileSource::GetCapabilities(DWORD* caps) {
+  if (!caps) return E_POINTER;
+  *caps = AM_SEEKING_CanGetStopPos | AM_SEEKING_CanGetDuration | AM_SEEKING_CanGetCurrentPos;
+  if (format_ && format_->pb && (format_->pb->seekable & AVIO_SEEKABLE_NORMAL))
+    *caps |= AM_SEEKING_CanSeekAbsolute | AM_SEEKING_CanSeekForwards | AM_SEEKING_CanSeekBackwards;
+  return S_OK;
+}
+
+HRESULT FileSource::CheckCapabilities(DWORD* caps) {
+  if (!caps) return E_POINTER;
+  DWORD have = 0;
+  GetCapabilities(&have);
+  const DWORD asked = *caps;
+  *caps &= have;
+  if (*caps == asked) return S_OK;
+  return *caps ? S_FALSE : E_FAIL;
+}
+
+HRESULT FileSource::IsFormatSupported(const GUID* f) {
+  if (!f) return E_POINTER;
+  return *f == TIME_FORMAT_MEDIA_TIME ? S_OK : S_FALSE;
+}
+HRESULT FileSource::QueryPreferredFormat(GUID* f) {
+  if (!f) return E_POINTER;
+  *f = TIME_FORMAT_MEDIA_TIME;
+  return S_OK;
+}
+HRESULT FileSource::GetTimeFormat(GUID* f) { return QueryPreferredFormat(f); }
+HRESULT FileSource::IsUsingTimeFormat(const GUID* f) { return IsFormatSupported(f); }
+HRESULT FileSource::SetTimeFormat(const GUID* f) {
+  if (!f) return E_POINTER;
+  return *f == TIME_FORMAT_MEDIA_TIME || *f == TIME_FORMAT_NONE ? S_OK : E_INVALIDARG;
+}
+
+HRESULT FileSource::GetDuration(LONGLONG* d) {
+  if (!d) return E_POINTER;
+  if (duration_ < 0) return E_NOTIMPL;
+  *d = duration_;
+  return S_OK;
+}
+
+HRESULT FileSource::GetStopPosition(LONGLONG* s) {
+  if (!s) return E_POINTER;
+  if (stop_ >= 0) {
+    *s = stop_;
+    return S_OK;
+  }
+  return GetDuration(s);
+}
+
+HRESULT FileSource::GetCurrentPosition(LONGLONG* c) {
+  if (!c) return E_POINTER;
+  *c = position_;
+  return S_OK;
+}
+
+HRESULT FileSource::ConvertTimeFormat(LONGLONG* target, const GUID* tf, LONGLONG source,
+                                      const GUID* sf) {
+  if (!target) return E_POINTER;
+  auto isTime = [](const GUID* f) { return !f || *f == TIME_FORMAT_MEDIA_TIME || *f == TIME_FORMAT_NONE; };
+  if (!isTime(tf) || !isTime(sf)) return E_INVALIDARG;
+  *target = source;
+  return S_OK;
+}
+
+HRESULT FileSource::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
+                                 DWORD stopFlags) {
+  if (!format_) return E_UNEXPECTED;
+  LONGLONG newPos = position_;
+  LONGLONG newStop = stop_;
+  switch (currentFlags & AM_SEEKING_PositioningBitsMask) {
+    case AM_SEEKING_NoPositioning: break;
+    case AM_SEEKING_AbsolutePositioning:
+      if (!current) return E_POINTER;
+      newPos = *current;
+      break;
+    case AM_SEEKING_RelativePositioning:
+      if (!current) return E_POINTER;
+      newPos += *current;
+      break;
+    default: return E_INVALIDARG;
+  }
+  switch (stopFlags & AM_SEEKING_PositioningBitsMask) {
+    case AM_SEEKING_NoPositioning: break;
+    case AM_SEEKING_AbsolutePositioning:
+      if (!stop) return E_POINTER;
+      newStop = *stop;
+      break;
+    case AM_SEEKING_RelativePositioning:
+    case AM_SEEKING_IncrementalPositioning:
+      if (!stop) return E_POINTER;
+      newStop = ((stopFlags & AM_SEEKING_PositioningBitsMask) == AM_SEEKING_RelativePositioning
+                     ? (stop_ >= 0 ? stop_ : duration_)
+                     : newPos) +
+                *stop;
+      break;
+  }
+  newPos = std::max<LONGLONG>(0, newPos);
+  if (duration_ >= 0) newPos = std::min(newPos, duration_);
+  if (newStop >= 0 && newStop < newPos) return E_INVALIDARG;
+  const bool streaming = State() != State_Stopped;
+  if (streaming) StopStreaming(true);
+  position_ = newPos;
+  stop_ = newStop;
+  if (streaming) StartStreaming();
+  if ((currentFlags & AM_SEEKING_ReturnTime) && current) *current = position_;
+  if ((stopFlags & AM_SEEKING_ReturnTime) && stop) *stop = stop_;
+  return S_OK;
+}
+
+HRESULT FileSource::GetPositions(LONGLONG* current, LONGLONG* stop) {
+  HRESULT hr = S_OK;
+  if (current) hr = GetCurrentPosition(current);
+  if (SUCCEEDED(hr) && stop) hr = GetStopPosition(stop);
+  return hr;
+}
+
+HRESULT FileSource::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
+  if (earliest) *earliest = 0;
+  if (latest) return GetDuration(latest);
+  return S_OK;
+}
+
+HRESULT FileSource::SetRate(double rate) {
+  if (!(rate > 0.0) || rate > kMaxPlaybackRate) return E_INVALIDARG;
+  rate_ = rate;
+  return S_OK;
+}
+
+HRESULT FileSource::GetRate(double* rate) {
+  if (!rate) return E_POINTER;
+  *rate = rate_;
+  return S_OK;
+}
+
+HRESULT FileSource::GetPreroll(LONGLONG* preroll) {
+  if (!preroll) return E_POINTER;
+  *preroll = 0;
+  return S_OK;
+}
+
+}  // namespace kavoro::media

@@ -1,0 +1,106 @@
+#pragma once
+// The file source: opens a media file with the demuxing library, offers one output pin for
+// the main video stream and one for the main audio stream, and pushes their packets
+// downstream. One demuxing thread reads the file into a queue per pin; each pin has a
+// delivery thread of its own, so a renderer that waits for its clock holds back only its own
+// stream. The filter is also the graph's seeking object: its pins answer IMediaSeeking with it.
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/media/AddInterfaces.h"
+#include "platform/media/BaseFilter.h"
+#include "platform/media/BasePin.h"
+#include "platform/media/FFmpegHandles.h"
+#include "platform/media/IMediaSeeking.h"
+
+namespace kavoro::media {
+
+class FileSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, IMediaSeeking> {
+ public:
+  FileSource();
+
+  // IFileSourceFilter (application thread).
+  HRESULT Load(const std::string& fileName, const AM_MEDIA_TYPE* type) override;
+  HRESULT GetCurFile(std::string* fileName, AM_MEDIA_TYPE* type) override;
+
+  // IMediaSeeking (application thread; the getters any thread).
+  HRESULT GetCapabilities(DWORD* capabilities) override;
+  HRESULT CheckCapabilities(DWORD* capabilities) override;
+  HRESULT IsFormatSupported(const GUID* format) override;
+  HRESULT QueryPreferredFormat(GUID* format) override;
+  HRESULT GetTimeFormat(GUID* format) override;
+  HRESULT IsUsingTimeFormat(const GUID* format) override;
+  HRESULT SetTimeFormat(const GUID* format) override;
+  HRESULT GetDuration(LONGLONG* duration) override;
+  HRESULT GetStopPosition(LONGLONG* stop) override;
+  HRESULT GetCurrentPosition(LONGLONG* current) override;
+  HRESULT ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
+                            const GUID* sourceFormat) override;
+  HRESULT SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
+                       DWORD stopFlags) override;
+  HRESULT GetPositions(LONGLONG* current, LONGLONG* stop) override;
+  HRESULT GetAvailable(LONGLONG* earliest, LONGLONG* latest) override;
+  HRESULT SetRate(double rate) override;
+  HRESULT GetRate(double* rate) override;
+  HRESULT GetPreroll(LONGLONG* preroll) override;
+
+ protected:
+  HRESULT OnStop() override;
+  HRESULT OnPause(FILTER_STATE from) override;
+
+ private:
+  class OutputPin;
+  struct Stream {
+    OutputPin* pin = nullptr;
+    int index = -1;            // stream index in the file
+    AVRational timeBase{};
+    // guarded by queueLock_
+    std::deque<PacketPtr> queue;  // a null packet marks the end of the stream
+    std::size_t bytes = 0;
+    bool ended = false;        // the end marker was queued
+  };
+
+  ~FileSource() override;
+
+  // Application thread. Seeks the file to `position_`, tells downstream the new segment and
+  // starts the threads; StopStreaming flushes downstream first when `flush` is set.
+  void StartStreaming();
+  void StopStreaming(bool flush);
+
+  // Demuxing thread.
+  void Demux();
+  // lock held: whether the demuxer must wait before queueing to `s`.
+  bool MustWait(const Stream& s) const;
+  void EndAll();
+  // Delivery thread of one stream.
+  void Deliver(Stream& s);
+  HRESULT DeliverPacket(Stream& s, const AVPacket& packet, bool first);
+
+  Stream* StreamFor(int index);
+  REFERENCE_TIME ToReference(std::int64_t ts, AVRational tb) const;
+
+  // application thread, set in Load
+  std::string file_;
+  FormatContextPtr format_;
+  std::vector<std::unique_ptr<Stream>> streams_;
+  REFERENCE_TIME origin_ = 0;    // file time of media time 0
+  REFERENCE_TIME duration_ = -1;
+
+  // application thread; read by the streaming threads while they run
+  LONGLONG position_ = 0;
+  LONGLONG stop_ = -1;  // -1: to the end
+  double rate_ = 1.0;
+
+  std::mutex queueLock_;
+  std::condition_variable queueChanged_;
+  bool quit_ = false;  // guarded by queueLock_
+
+  // application thread
+  std::thread demuxer_;
+  std::vector<std::thread> deliverers_;
+};
+
+}  // namespace kavoro::media

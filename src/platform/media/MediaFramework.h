@@ -1,0 +1,10 @@
+#pragma once
+// Registers the framework's classes with the class registry: the graph manager, the capture
+// graph builder, the system clock and the built-in filters (with their pin types, so graph
+// building finds them). Call once at start-up, before the first CoCreateInstance of a media
+// class; calling again does nothing. Any thread.
+namespace kavoro::media {
+
+void RegisterMediaFramework();
+
+}  // namespace kavoro::media

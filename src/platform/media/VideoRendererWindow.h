@@ -1,0 +1,39 @@
+#pragma once
+// The video renderer's own window: paints the surface's image into the destination
+// rectangle over the border colour, hides the cursor on request and passes mouse and keys on
+// to the message-drain widget. GUI thread only.
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+#include "platform/media/VideoSurface.h"
+
+namespace kavoro::media {
+
+class VideoRendererWindow final : public QWidget {
+  Q_OBJECT
+ public:
+  explicit VideoRendererWindow(std::shared_ptr<VideoSurface> surface);
+
+  // Where the image goes, in client coordinates; an empty rectangle fills the client area.
+  void SetDestination(const QRect& rect);
+  void SetBorderColor(QColor color);
+  void SetDrain(QWidget* drain);
+  // Called after each resize with the new client size.
+  std::function<void(int width, int height)> onResize;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  std::shared_ptr<VideoSurface> surface_;
+  QRect destination_;
+  QColor border_ = Qt::black;
+  QPointer<QWidget> drain_;
+};
+
+}  // namespace kavoro::media

@@ -1,0 +1,60 @@
+#pragma once
+// What a video renderer presents: the last picture it took, colour-converted and scaled from
+// the source rectangle to the destination size. Shared between the renderer (streaming
+// thread: Present) and its window (GUI thread: paints Image()); the window pointer is touched
+// on the GUI thread only.
+#include <QImage>
+
+#include <atomic>
+#include <mutex>
+
+#include "platform/com/ComPtr.h"
+#include "platform/media/FFmpegHandles.h"
+#include "platform/media/IMediaSample.h"
+#include "platform/media/VideoFormat.h"
+
+class QWidget;
+
+namespace kavoro::media {
+
+class VideoSurface {
+ public:
+  // Any thread. Takes the picture (holding the sample) and converts it. False when the
+  // picture cannot be converted.
+  bool Present(IMediaSample* sample, const PictureFormat& format);
+  // Converts the held picture again (after a geometry change). Any thread.
+  void Refresh();
+  void Clear();
+
+  // Geometry, any thread. The source rectangle is in picture pixels; an empty one means the
+  // whole picture. The destination size 0x0 means the source rectangle's own size.
+  void SetSource(const RECT& source);
+  void SetDestinationSize(LONG width, LONG height);
+
+  bool HasPicture() const;
+  PictureFormat Format() const;
+  // A copy of the presented image (null image when none).
+  QImage Image() const;
+  // The held picture whole, unscaled, as 0xFFRRGGBB rows top-down; false when none.
+  bool WholePicture(QImage* image) const;
+
+  // GUI thread only.
+  QWidget* window = nullptr;
+  // Set when a repaint request is on its way to the GUI thread, so requests do not pile up.
+  std::atomic<bool> repaintQueued{false};
+
+ private:
+  // lock_ held.
+  bool ConvertLocked();
+
+  mutable std::mutex lock_;
+  // guarded by lock_
+  ComPtr<IMediaSample> sample_;
+  PictureFormat format_;
+  RECT source_{};
+  LONG destWidth_ = 0, destHeight_ = 0;
+  QImage image_;
+  SwsPtr scaler_;
+};
+
+}  // namespace kavoro::media
