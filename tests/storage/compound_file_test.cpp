@@ -128,6 +128,20 @@ TEST_F(CompoundFileTest, CreateReplacesOnlyWithCreateFlag) {
   }
 }
 
+TEST_F(CompoundFileTest, SavingThroughALinkReplacesTheLinkedFile) {
+  std::filesystem::create_directory(dir_.path() / "real");
+  std::string real = dir_ / "real/b.bmk";
+  std::string link = dir_ / "b.bmk";
+  ASSERT_EQ(SaveBookmark(real, MakeCom<TestState>(Bytes("old")).Get()), S_OK);
+  std::filesystem::create_symlink(real, link);
+  ASSERT_EQ(SaveBookmark(link, MakeCom<TestState>(Bytes("new")).Get()), S_OK);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  ComPtr<ITestState> loaded;
+  ASSERT_EQ(LoadBookmark(real, &loaded), S_OK);
+  EXPECT_EQ(loaded->Payload(), Bytes("new"));
+  EXPECT_EQ(dir_.Entries(), (std::set<std::string>{"b.bmk", "real"}));
+}
+
 TEST_F(CompoundFileTest, FileThatAppearsWhileWritingWithoutCreateFlagIsKept) {
   std::string path = dir_ / "b.bmk";
   ComPtr<IStorage> storage;

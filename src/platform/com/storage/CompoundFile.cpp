@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -112,6 +113,18 @@ std::string FolderOf(const std::string& path) {
 std::string BaseOf(const std::string& path) {
   auto slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file a symbolic link points to, so that a commit replaces that file and keeps the link;
+// the path itself when it is no link or its target cannot be found.
+std::string FileBehindLink(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char* real = realpath(path.c_str(), nullptr);
+  if (!real) return path;
+  std::string resolved = real;
+  std::free(real);
+  return resolved;
 }
 
 bool FolderExists(const std::string& path) {
@@ -699,8 +712,8 @@ HRESULT StgCreateDocfile(const char* path, DWORD grfMode, DWORD reserved, IStora
   if (HRESULT hr = CheckModeBits(grfMode); FAILED(hr)) return hr;
   if (!CanWrite(grfMode)) return STG_E_INVALIDFLAG;
   if (grfMode & (STGM_CONVERT | STGM_DELETEONRELEASE | STGM_PRIORITY)) return STG_E_INVALIDFLAG;
-  std::string target = path;
-  if (target.back() == '/') return STG_E_INVALIDNAME;
+  if (path[std::strlen(path) - 1] == '/') return STG_E_INVALIDNAME;
+  std::string target = FileBehindLink(path);
   InitGsf();
 
   struct stat st;
@@ -751,7 +764,7 @@ HRESULT StgOpenStorage(const char* path, IStorage* pstgPriority, DWORD grfMode, 
     return S_OK;
   }
   try {
-    auto file = std::make_shared<DocFile>(path, grfMode, true);
+    auto file = std::make_shared<DocFile>(FileBehindLink(path), grfMode, true);
     if (HRESULT hr = file->ReserveTemp(); FAILED(hr)) return hr;
     auto root = file->Root();
     std::uint8_t id[16];
