@@ -95,15 +95,17 @@ HRESULT BaseRenderer::ReceiveSample(IMediaSample* sample) {
   if (eos_) return VFW_E_SAMPLE_REJECTED_EOS;
   REFERENCE_TIME start = 0, end = 0;
   const bool timed = SUCCEEDED(sample->GetTime(&start, &end));
-  if (!prerolled_) {
-    prerolled_ = true;
-    changed_.notify_all();
-  }
   if (State() == State_Paused && !presented_) {
     presented_ = true;
     g.unlock();
     ShowPreroll(sample);
     g.lock();
+    if (MustAbandon()) return S_FALSE;
+  }
+  // Prerolled only once the picture is up, so a paused graph that reports its state shows it.
+  if (!prerolled_) {
+    prerolled_ = true;
+    changed_.notify_all();
   }
   REFERENCE_TIME lateness = 0;
   if (timed) {

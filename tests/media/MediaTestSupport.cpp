@@ -1,0 +1,135 @@
+#include "MediaTestSupport.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/media/MediaFramework.h"
+
+namespace kavoro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kFfmpeg = "ffmpeg -nostdin -v error -y ";
+
+void Run(const std::string& command) {
+  const int rc = std::system(command.c_str());
+  ASSERT_EQ(rc, 0) << command;
+}
+
+std::string Dir() {
+  fs::create_directories(KAVORO_MEDIA_FIXTURES);
+  return KAVORO_MEDIA_FIXTURES;
+}
+
+void Make(const std::string& name, const std::string& path) {
+  const std::string tmp = path + ".part";
+  std::string cmd = kFfmpeg;
+  if (name == "colors.mpg") {
+    cmd +=
+        "-f lavfi -i color=c=red:s=64x48:r=25:d=1 -f lavfi -i color=c=lime:s=64x48:r=25:d=1 "
+        "-f lavfi -i color=c=blue:s=64x48:r=25:d=1 -f lavfi -i sine=f=440:d=3:sample_rate=48000 "
+        "-filter_complex \"[0][1][2]concat=n=3:v=1:a=0[v]\" -map \"[v]\" -map 3 -ac 2 "
+        "-c:v mpeg2video -q:v 2 -g 5 -c:a mp2 -f mpeg ";
+  } else if (name == "split.avi") {
+    cmd +=
+        "-f lavfi -i \"color=c=red:s=64x48:r=25:d=1,drawbox=x=32:y=0:w=32:h=48:color=blue:t=fill\" "
+        "-c:v mpeg4 -q:v 1 -f avi ";
+  } else if (name == "tone.wav") {
+    cmd += "-f lavfi -i \"sine=f=440:d=1:sample_rate=48000,volume=4\" -ac 2 -c:a pcm_s16le -f wav ";
+  } else if (name == "unknown.avi") {
+    const std::string plain = Dir() + "/unknown-plain.avi";
+    Run(std::string(kFfmpeg) +
+        "-f lavfi -i color=c=red:s=64x48:r=25:d=1 -f lavfi -i sine=f=440:d=1 -c:v mpeg4 "
+        "-vtag XVID -c:a pcm_s16le -f avi " + plain);
+    std::string bytes = ReadFile(plain);
+    for (std::size_t at = bytes.find("XVID"); at != std::string::npos; at = bytes.find("XVID"))
+      bytes.replace(at, 4, "QZQZ");
+    std::ofstream(tmp, std::ios::binary) << bytes;
+    fs::rename(tmp, path);
+    return;
+  } else {
+    FAIL() << "no such fixture " << name;
+  }
+  Run(cmd + tmp);
+  fs::rename(tmp, path);
+}
+
+}  // namespace
+
+std::string Fixture(const std::string& name) {
+  const std::string path = Dir() + "/" + name;
+  if (!fs::exists(path)) Make(name, path);
+  return path;
+}
+
+std::string WriteFile(const std::string& name, const std::string& bytes) {
+  const std::string path = Dir() + "/" + name;
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  return path;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+Graph MakeGraph() {
+  media::RegisterMediaFramework();
+  Graph g;
+  EXPECT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
+                             IIDOf<IFilterGraph2>(), g.builder.PutVoid()),
+            S_OK);
+  g.control = g.builder.As<IMediaControl>();
+  g.events = g.builder.As<IMediaEventEx>();
+  g.seeking = g.builder.As<IMediaSeeking>();
+  return g;
+}
+
+std::vector<ComPtr<IBaseFilter>> FiltersOf(IFilterGraph* graph) {
+  std::vector<ComPtr<IBaseFilter>> out;
+  ComPtr<IEnumFilters> e;
+  graph->EnumFilters(e.Put());
+  IBaseFilter* f = nullptr;
+  while (e->Next(1, &f, nullptr) == S_OK) out.push_back(ComPtr<IBaseFilter>::Attach(f));
+  return out;
+}
+
+std::vector<ComPtr<IBaseFilter>> FiltersOfClass(IFilterGraph* graph, const CLSID& clsid) {
+  std::vector<ComPtr<IBaseFilter>> out;
+  for (auto& f : FiltersOf(graph)) {
+    CLSID c;
+    if (SUCCEEDED(f->GetClassID(&c)) && c == clsid) out.push_back(f);
+  }
+  return out;
+}
+
+void ClearGraph(IFilterGraph* graph) {
+  for (auto& f : FiltersOf(graph)) graph->RemoveFilter(f.Get());
+}
+
+bool WaitForEvent(IMediaEvent* events, LONG code, int timeoutMs, std::vector<LONG>* seen) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < deadline) {
+    LONG c = 0;
+    LONG_PTR p1 = 0, p2 = 0;
+    if (events->GetEvent(&c, &p1, &p2, 20) != S_OK) continue;
+    events->FreeEventParams(c, p1, p2);
+    if (seen) seen->push_back(c);
+    if (c == code) return true;
+    if (c == EC_ERRORABORT || c == EC_USERABORT) return false;
+  }
+  return false;
+}
+
+void PauseAndWait(const Graph& g) {
+  ASSERT_TRUE(SUCCEEDED(g.control->Pause()));
+  OAFilterState s;
+  ASSERT_EQ(g.control->GetState(5000, &s), S_OK);
+  ASSERT_EQ(s, State_Paused);
+}
+
+}  // namespace kavoro::testing
