@@ -1,7 +1,7 @@
 #pragma once
 // Desktop settings: the wallpaper value and the desktop background colour. Both live in the
-// registry store (HKEY_CURRENT_USER\Control Panel\Desktop "Wallpaper", HKEY_CURRENT_USER\
-// Control Panel\Colors "Background" as "R G B"); the Linux backend also hands them to the
+// registry store, under HKEY_CURRENT_USER: "Wallpaper" in Control Panel\Desktop, and
+// "Background" as "R G B" in Control Panel\Colors. The Linux backend also hands them to the
 // desktop where it exposes such settings.
 #include <cstdint>
 #include <string>
