@@ -10,6 +10,7 @@
 #include "platform/os/Mixer.h"
 #include "platform/os/Processes.h"
 #include "platform/os/Registry.h"
+#include "platform/os/RunningObjectTable.h"
 #include "platform/os/Screens.h"
 #include "platform/os/Shell.h"
 #include "platform/os/Sound.h"
@@ -34,6 +35,7 @@ class IPlatform {
   virtual IMessageWindows& MessageWindows() = 0;
   virtual IGuiThread& GuiThread() = 0;
   virtual IDialogs& Dialogs() = 0;
+  virtual IRunningObjectTable& RunningObjectTable() = 0;
 };
 
 // The services, made by the linked backend on first use; the thread of that first call is

@@ -10,6 +10,7 @@
 #include "platform/os/linux/LinuxPaths.h"
 #include "platform/os/linux/LinuxProcesses.h"
 #include "platform/os/linux/LinuxRegistry.h"
+#include "platform/os/linux/LinuxRunningObjectTable.h"
 #include "platform/os/linux/LinuxScreens.h"
 #include "platform/os/linux/LinuxShell.h"
 #include "platform/os/linux/LinuxSound.h"
@@ -33,6 +34,7 @@ struct LinuxPlatform::Services {
   LinuxWindowClasses windowClasses;
   LinuxMessageWindows messages;
   LinuxDialogs dialogs;
+  LinuxRunningObjectTable runningObjects{RunningObjectFolder()};
 };
 
 namespace {
@@ -60,6 +62,7 @@ IWindowClasses& LinuxPlatform::WindowClasses() { return s_->windowClasses; }
 IMessageWindows& LinuxPlatform::MessageWindows() { return s_->messages; }
 IGuiThread& LinuxPlatform::GuiThread() { return s_->messages; }
 IDialogs& LinuxPlatform::Dialogs() { return s_->dialogs; }
+IRunningObjectTable& LinuxPlatform::RunningObjectTable() { return s_->runningObjects; }
 
 }  // namespace kavoro::os::linuxos
 

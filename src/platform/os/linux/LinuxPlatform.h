@@ -24,6 +24,7 @@ class LinuxPlatform : public IPlatform {
   IMessageWindows& MessageWindows() override;
   IGuiThread& GuiThread() override;
   IDialogs& Dialogs() override;
+  IRunningObjectTable& RunningObjectTable() override;
 
  private:
   struct Services;

@@ -17,6 +17,7 @@ void SimPlatform::Reset() {
   processes_.Reset();
   windowClasses_.Reset();
   dialogs_.Reset();
+  runningObjects_.Reset();
 }
 
 SimPlatform& Sim() {

@@ -10,6 +10,7 @@
 #include "platform/os/sim/SimMixer.h"
 #include "platform/os/sim/SimProcesses.h"
 #include "platform/os/sim/SimRegistry.h"
+#include "platform/os/sim/SimRunningObjectTable.h"
 #include "platform/os/sim/SimScreens.h"
 #include "platform/os/sim/SimShell.h"
 #include "platform/os/sim/SimSound.h"
@@ -35,6 +36,7 @@ class SimPlatform : public IPlatform {
   SimMessageWindows& MessageWindows() override { return messages_; }
   SimMessageWindows& GuiThread() override { return messages_; }
   SimDialogs& Dialogs() override { return dialogs_; }
+  SimRunningObjectTable& RunningObjectTable() override { return runningObjects_; }
 
   // Empties every service; the calling thread becomes the GUI thread.
   void Reset();
@@ -55,6 +57,7 @@ class SimPlatform : public IPlatform {
   SimProcesses processes_;
   SimWindowClasses windowClasses_;
   SimDialogs dialogs_;
+  SimRunningObjectTable runningObjects_;
 };
 
 SimPlatform& Sim();
