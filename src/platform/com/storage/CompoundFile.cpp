@@ -719,7 +719,8 @@ HRESULT StgCreateDocfile(const char* path, DWORD grfMode, DWORD reserved, IStora
   struct stat st;
   if (stat(path, &st) == 0) {
     if (!(grfMode & STGM_CREATE)) return STG_E_FILEALREADYEXISTS;
-    if (S_ISDIR(st.st_mode)) return STG_E_ACCESSDENIED;
+    // Replacing a file that may not be written would get round its read-only mark.
+    if (S_ISDIR(st.st_mode) || access(target.c_str(), W_OK) != 0) return STG_E_ACCESSDENIED;
   } else if (errno == ENOENT && !FolderExists(target)) {
     return STG_E_PATHNOTFOUND;
   }

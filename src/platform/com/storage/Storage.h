@@ -99,8 +99,9 @@ struct IStorage : IUnknown {
 
 // Creates a compound file for writing at `path` (a native path). grfMode needs STGM_WRITE or
 // STGM_READWRITE (else STG_E_INVALIDFLAG). An existing file is STG_E_FILEALREADYEXISTS unless
-// grfMode has STGM_CREATE, in which case the new file replaces it when committed. A missing
-// folder is STG_E_PATHNOTFOUND, a folder that cannot be written or a target that is a folder
+// grfMode has STGM_CREATE, in which case the new file replaces it when committed (through a
+// symbolic link: the file it points to). A missing folder is STG_E_PATHNOTFOUND; a folder that
+// cannot be written, a target that is a folder or a file that may not be written is
 // STG_E_ACCESSDENIED. `path` must be set (STG_E_INVALIDNAME), reserved 0.
 // STGM_CONVERT and STGM_DELETEONRELEASE are not supported (STG_E_INVALIDFLAG).
 HRESULT StgCreateDocfile(const char* path, DWORD grfMode, DWORD reserved, IStorage** ppstgOpen);
