@@ -3,20 +3,13 @@
 // a graph's filters; the sink through which filters report events; file sources.
 #include <string>
 
+#include "platform/com/IPersist.h"
 #include "platform/media/IPin.h"
 #include "platform/media/IReferenceClock.h"
 
 namespace kavoro {
 
 struct IFilterGraph;
-
-struct IPersist : IUnknown {
-  static constexpr IID kIID = MakeGuid(0x0000010C, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00,
-                                       0x00, 0x00, 0x46);
-  using Base = IUnknown;
-  // Any thread. The class the object was made from.
-  virtual HRESULT GetClassID(CLSID* clsid) = 0;
-};
 
 enum FILTER_STATE { State_Stopped = 0, State_Paused = 1, State_Running = 2 };
 

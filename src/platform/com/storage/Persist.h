@@ -1,16 +1,10 @@
 #pragma once
 // Object persistence: objects that save themselves into a stream, and the helpers that store an
 // object's class identifier in front of its data so that it can be made again from the stream.
+#include "platform/com/IPersist.h"
 #include "platform/com/storage/Stream.h"
 
 namespace kavoro {
-
-struct IPersist : IUnknown {
-  static constexpr IID kIID = MakeGuid(0x0000010C, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00,
-                                       0x00, 0x00, 0x46);
-  using Base = IUnknown;
-  virtual HRESULT GetClassID(CLSID* pClassID) = 0;
-};
 
 struct IPersistStream : IPersist {
   static constexpr IID kIID = MakeGuid(0x00000109, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00,
