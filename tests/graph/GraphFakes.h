@@ -1,0 +1,291 @@
+#pragma once
+// Fake platform objects for the graph component's tests: filters with pins, a graph manager
+// with media control and an event queue, a capture builder, a DVD builder with its navigator,
+// members and listeners. Every call of interest is written to one shared call log, so tests
+// can check the order of steps across objects.
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "media/GraphTypes.h"
+#include "platform/com/ComPtr.h"
+#include "platform/media/Enumerators.h"
+#include "platform/media/IFilterGraph.h"
+#include "platform/media/IMediaControl.h"
+#include "platform/media/IMediaEvent.h"
+#include "platform/media/dvd/IDvdGraphBuilder.h"
+#include "platform/media/dvd/IDvdInfo2.h"
+
+namespace kavoro::test {
+
+// The shared call log.
+std::vector<std::string>& CallLog();
+void Log(const std::string& line);
+// Entries of the log that begin with `prefix`.
+std::vector<std::string> LogLines(const std::string& prefix = "");
+
+const char* StageName(TMemberStage stage);
+const char* ActionName(TGraphAction action);
+
+// Answers which object a query reached.
+struct IProbe : IUnknown {
+  static constexpr IID kIID = MakeGuid(0x0A11CE00, 0x0001, 0x0002, 0x03, 0x04, 0x05, 0x06, 0x07,
+                                       0x08, 0x09, 0x0A);
+  using Base = IUnknown;
+  virtual std::string Who() = 0;
+};
+
+class FakeFilter;
+
+class FakePin : public ComObject<IPin> {
+ public:
+  FakePin(FakeFilter* owner, std::string id) : owner_(owner), id_(std::move(id)) {}
+  HRESULT Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+  HRESULT ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+  HRESULT Disconnect() override;
+  HRESULT ConnectedTo(IPin**) override { return VFW_E_NOT_CONNECTED; }
+  HRESULT ConnectionMediaType(AM_MEDIA_TYPE*) override { return VFW_E_NOT_CONNECTED; }
+  HRESULT QueryPinInfo(PIN_INFO*) override { return E_NOTIMPL; }
+  HRESULT QueryDirection(PIN_DIRECTION* dir) override {
+    *dir = PINDIR_INPUT;
+    return S_OK;
+  }
+  HRESULT QueryId(std::string* id) override {
+    *id = id_;
+    return S_OK;
+  }
+  HRESULT QueryAccept(const AM_MEDIA_TYPE*) override { return S_FALSE; }
+  HRESULT EnumMediaTypes(IEnumMediaTypes**) override { return E_NOTIMPL; }
+  HRESULT QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
+  HRESULT EndOfStream() override { return S_OK; }
+  HRESULT BeginFlush() override { return S_OK; }
+  HRESULT EndFlush() override { return S_OK; }
+  HRESULT NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
+
+ private:
+  FakeFilter* owner_;
+  std::string id_;
+};
+
+class FakeFilter : public ComObject<IBaseFilter> {
+ public:
+  FakeFilter(std::string name, int pins);
+  const std::string& Name() const { return name_; }
+
+  HRESULT GetClassID(CLSID*) override { return E_NOTIMPL; }
+  HRESULT Stop() override { return S_OK; }
+  HRESULT Pause() override { return S_OK; }
+  HRESULT Run(REFERENCE_TIME) override { return S_OK; }
+  HRESULT GetState(DWORD, FILTER_STATE* s) override {
+    *s = State_Stopped;
+    return S_OK;
+  }
+  HRESULT SetSyncSource(IReferenceClock*) override { return S_OK; }
+  HRESULT GetSyncSource(IReferenceClock** c) override {
+    *c = nullptr;
+    return S_OK;
+  }
+  HRESULT EnumPins(IEnumPins** pins) override;
+  HRESULT FindPin(const std::string&, IPin**) override { return VFW_E_NOT_FOUND; }
+  HRESULT QueryFilterInfo(FILTER_INFO* info) override {
+    info->achName = name_;
+    return S_OK;
+  }
+  HRESULT JoinFilterGraph(IFilterGraph*, const std::string&) override { return S_OK; }
+  HRESULT QueryVendorInfo(std::string*) override { return E_NOTIMPL; }
+
+ private:
+  std::string name_;
+  std::vector<ComPtr<IPin>> pins_;
+};
+
+// What a fake answers for a given call; tests change these before the call.
+struct GraphScript {
+  HRESULT run = S_OK;
+  HRESULT pause = S_OK;
+  HRESULT stop = S_OK;
+  HRESULT renderFile = S_OK;
+  bool mediaControl = true;  // answers IMediaControl
+  bool mediaEvents = true;   // answers IMediaEventEx
+  bool probe = true;         // answers IProbe
+};
+
+class FakeGraph : public ComObject<IFilterGraph2, IMediaControl, IMediaEventEx, IProbe> {
+ public:
+  explicit FakeGraph(GraphScript script, std::string who = "manager");
+
+  HRESULT QueryInterface(REFIID riid, void** ppv) override;
+  std::string Who() override { return who_; }
+
+  // IFilterGraph / IGraphBuilder / IFilterGraph2
+  HRESULT AddFilter(IBaseFilter* filter, const std::string& name) override;
+  HRESULT RemoveFilter(IBaseFilter* filter) override;
+  HRESULT EnumFilters(IEnumFilters** filters) override;
+  HRESULT FindFilterByName(const std::string&, IBaseFilter**) override { return VFW_E_NOT_FOUND; }
+  HRESULT ConnectDirect(IPin*, IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+  HRESULT Reconnect(IPin*) override { return E_NOTIMPL; }
+  HRESULT Disconnect(IPin*) override { return E_NOTIMPL; }
+  HRESULT SetDefaultSyncSource() override { return S_OK; }
+  HRESULT Connect(IPin*, IPin*) override { return E_NOTIMPL; }
+  HRESULT Render(IPin*) override { return E_NOTIMPL; }
+  HRESULT RenderFile(const std::string& file, const std::string& playList) override;
+  HRESULT AddSourceFilter(const std::string&, const std::string&, IBaseFilter**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT SetLogFile(DWORD_PTR file) override;
+  HRESULT Abort() override { return S_OK; }
+  HRESULT ShouldOperationContinue() override { return S_OK; }
+  HRESULT ReconnectEx(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+  HRESULT RenderEx(IPin*, DWORD, DWORD*) override { return E_NOTIMPL; }
+
+  // IMediaControl
+  HRESULT Run() override;
+  HRESULT Pause() override;
+  HRESULT Stop() override;
+  HRESULT GetState(LONG, OAFilterState*) override { return E_NOTIMPL; }
+  HRESULT RenderFile(const std::string& file) override { return RenderFile(file, ""); }
+  HRESULT StopWhenReady() override { return E_NOTIMPL; }
+
+  // IMediaEventEx
+  HRESULT GetEventHandle(OAEVENT*) override { return E_NOTIMPL; }
+  HRESULT GetEvent(LONG* code, LONG_PTR* p1, LONG_PTR* p2, LONG timeoutMs) override;
+  HRESULT WaitForCompletion(LONG, LONG*) override { return E_NOTIMPL; }
+  HRESULT CancelDefaultHandling(LONG) override { return S_OK; }
+  HRESULT RestoreDefaultHandling(LONG) override { return S_OK; }
+  HRESULT FreeEventParams(LONG code, LONG_PTR, LONG_PTR) override;
+  HRESULT SetNotifyWindow(OAHWND window, LONG message, LONG_PTR instance) override;
+  HRESULT SetNotifyFlags(LONG flags) override;
+  HRESULT GetNotifyFlags(LONG* flags) override {
+    *flags = flags_;
+    return S_OK;
+  }
+
+  // Test side. Queues an event and, while notifications are on and `post` is set, posts the
+  // notification (one post may stand for several events).
+  void QueueEvent(LONG code, LONG_PTR p1, LONG_PTR p2, bool post = true);
+  std::size_t QueuedEvents() const { return queue_.size(); }
+  std::vector<std::string> FilterNames() const;
+  GraphScript& Script() { return script_; }
+  OAHWND NotifyWindow() const { return window_; }
+  LONG NotifyMessage() const { return message_; }
+  LONG_PTR NotifyInstance() const { return instance_; }
+  DWORD_PTR LogHandle() const { return logHandle_; }
+
+ private:
+  struct Event {
+    LONG code;
+    LONG_PTR p1, p2;
+  };
+  GraphScript script_;
+  std::string who_;
+  std::vector<std::pair<ComPtr<IBaseFilter>, std::string>> filters_;
+  std::deque<Event> queue_;
+  OAHWND window_ = 0;
+  LONG message_ = 0;
+  LONG_PTR instance_ = 0;
+  LONG flags_ = 0;
+  DWORD_PTR logHandle_ = 0;
+};
+
+class FakeCaptureBuilder : public ComObject<ICaptureGraphBuilder2, IProbe> {
+ public:
+  explicit FakeCaptureBuilder(bool probe) : probe_(probe) {}
+  HRESULT QueryInterface(REFIID riid, void** ppv) override;
+  std::string Who() override { return "capture builder"; }
+  HRESULT SetFiltergraph(IGraphBuilder* graph) override;
+  HRESULT GetFiltergraph(IGraphBuilder** graph) override;
+  HRESULT SetOutputFileName(const GUID*, const std::string&, IBaseFilter**, IUnknown**) override {
+    return VFW_E_NO_CAPTURE_HARDWARE;
+  }
+  HRESULT FindInterface(const GUID*, const GUID*, IBaseFilter*, REFIID, void**) override {
+    return E_NOINTERFACE;
+  }
+  HRESULT RenderStream(const GUID*, const GUID*, IUnknown*, IBaseFilter*, IBaseFilter*) override {
+    return VFW_E_NO_CAPTURE_HARDWARE;
+  }
+  HRESULT ControlStream(const GUID*, const GUID*, IBaseFilter*, REFERENCE_TIME*, REFERENCE_TIME*,
+                        WORD, WORD) override {
+    return VFW_E_NO_CAPTURE_HARDWARE;
+  }
+  HRESULT AllocCapFile(const std::string&, DWORDLONG) override { return VFW_E_NO_CAPTURE_HARDWARE; }
+  HRESULT CopyCaptureFile(const std::string&, const std::string&, int, IUnknown*) override {
+    return VFW_E_NO_CAPTURE_HARDWARE;
+  }
+  HRESULT FindPin(IUnknown*, PIN_DIRECTION, const GUID*, const GUID*, BOOL, int, IPin**) override {
+    return E_FAIL;
+  }
+  ComPtr<IGraphBuilder> graph;
+
+ private:
+  bool probe_;
+};
+
+// The DVD navigator's information side: a language per stream.
+class FakeDvdNavigator : public ComObject<IDvdInfo2, IProbe> {
+ public:
+  std::string Who() override { return "navigator"; }
+  HRESULT GetCurrentDomain(DVD_DOMAIN*) override { return E_NOTIMPL; }
+  HRESULT GetCurrentLocation(DVD_PLAYBACK_LOCATION2*) override { return E_NOTIMPL; }
+  HRESULT GetTotalTitleTime(DVD_HMSF_TIMECODE*, ULONG*) override { return E_NOTIMPL; }
+  HRESULT GetNumberOfChapters(ULONG, ULONG*) override { return E_NOTIMPL; }
+  HRESULT GetCurrentButton(ULONG*, ULONG*) override { return E_NOTIMPL; }
+  HRESULT GetCurrentAudio(ULONG*, ULONG*) override { return E_NOTIMPL; }
+  HRESULT GetCurrentSubpicture(ULONG*, ULONG*, BOOL*) override { return E_NOTIMPL; }
+  HRESULT GetCurrentUOPS(ULONG*) override { return E_NOTIMPL; }
+  HRESULT GetAudioLanguage(ULONG stream, LCID* language) override;
+  HRESULT GetSubpictureLanguage(ULONG stream, LCID* language) override;
+  HRESULT GetButtonAtPosition(POINT, ULONG*) override { return VFW_E_DVD_NO_BUTTON; }
+  HRESULT GetState(IDvdState**) override { return E_NOTIMPL; }
+
+  std::map<ULONG, LCID> audio, subpicture;
+};
+
+struct DvdScript {
+  HRESULT render = S_OK;
+  bool probe = true;      // the builder itself answers IProbe
+  bool navigator = true;  // GetDvdInterface reaches a navigator
+  GraphScript graph;
+};
+
+class FakeDvdBuilder : public ComObject<IDvdGraphBuilder, IProbe> {
+ public:
+  explicit FakeDvdBuilder(DvdScript script);
+  HRESULT QueryInterface(REFIID riid, void** ppv) override;
+  std::string Who() override { return "DVD builder"; }
+  HRESULT GetFiltergraph(IGraphBuilder** graph) override;
+  HRESULT GetDvdInterface(REFIID riid, void** ppv) override;
+  HRESULT RenderDvdVideoVolume(const char* path, DWORD flags, AM_DVD_RENDERSTATUS* status) override;
+
+  DvdScript script;
+  ComPtr<FakeGraph> graph;
+  ComPtr<FakeDvdNavigator> navigator;
+};
+
+class FakeMember : public ComObject<IGraphMember> {
+ public:
+  FakeMember(std::string name, int pins = 1);
+  HRESULT MemberFilter(IBaseFilter** filter) override;
+  HRESULT MemberName(std::string* name) override;
+  HRESULT MemberNotify(TMemberStage stage, LONG param) override;
+  ComPtr<FakeFilter> filter;
+
+ private:
+  std::string name_;
+};
+
+class FakeListener : public ComObject<IGraphListener> {
+ public:
+  explicit FakeListener(std::string name) : name_(std::move(name)) {}
+  HRESULT NotifyGraphEvent(LONG code, LONG_PTR p1, LONG_PTR p2) override;
+  HRESULT NotifyControl(TGraphAction action, LONG param) override;
+  // Runs inside each notification, after it is logged.
+  std::function<void()> onNotify;
+
+ private:
+  std::string name_;
+};
+
+}  // namespace kavoro::test
