@@ -9,9 +9,12 @@
 
 #include "media/DSUtil.h"
 #include "platform/com/ClassRegistry.h"
+#include "platform/com/storage/Persist.h"
+#include "platform/com/storage/Storage.h"
 #include "platform/media/EventCodes.h"
 #include "platform/media/IMediaControl.h"
 #include "platform/media/MediaClasses.h"
+#include "platform/media/dvd/IDvdControl2.h"
 #include "platform/media/dvd/IDvdInfo2.h"
 #include "platform/os/Application.h"
 #include "platform/os/Platform.h"
@@ -316,6 +319,50 @@ void TFilterGraph::DisconnectAll() {
     TPinList pins(f.Get());
     for (const auto& p : pins) p->Disconnect();
   }
+}
+
+namespace {
+constexpr const char* kBookmarkStream = "BookMark";
+constexpr DWORD kBookmarkWriteMode = STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_WRITE;
+constexpr DWORD kBookmarkReadMode = STGM_SHARE_EXCLUSIVE | STGM_READ;
+}  // namespace
+
+void TFilterGraph::SaveDvdBookmark(const std::string& fileName) {
+  if (!active_ || mode_ != gmDVD) return;
+  auto info = Query<IDvdInfo2>();
+  if (!info) return;
+  ComPtr<IDvdState> state;
+  if (FAILED(info->GetState(state.Put())) || !state) return;
+  ComPtr<IStorage> storage;
+  if (FAILED(StgCreateDocfile(fileName.c_str(), kBookmarkWriteMode, 0, storage.Put()))) return;
+  ComPtr<IStream> stream;
+  if (FAILED(storage->CreateStream(kBookmarkStream, kBookmarkWriteMode, 0, 0, stream.Put()))) {
+    return;
+  }
+  // A state that cannot save itself leaves the stream empty.
+  if (auto persist = state.As<IPersistStream>()) OleSaveToStream(persist.Get(), stream.Get());
+  // Releasing the stream and the storage writes the file.
+}
+
+void TFilterGraph::RestoreDvdBookmark(const std::string& fileName) {
+  auto control = Query<IDvdControl2>();
+  if (!control) return;
+  ComPtr<IStorage> storage;
+  if (FAILED(StgOpenStorage(fileName.c_str(), nullptr, kBookmarkReadMode, nullptr, 0,
+                            storage.Put()))) {
+    return;
+  }
+  ComPtr<IStream> stream;
+  if (FAILED(storage->OpenStream(kBookmarkStream, nullptr, kBookmarkReadMode, 0, stream.Put()))) {
+    return;
+  }
+  ComPtr<IDvdState> state;
+  if (FAILED(OleLoadFromStream(stream.Get(), IDvdState::kIID, state.PutVoid())) || !state) return;
+  ComPtr<IDvdCmd> command;
+  HRESULT hr = control->SetState(state.Get(), DVD_CMD_FLAG_None, command.Put());
+  // The navigator ends the command (E_ABORT) when the graph stops, so the wait cannot outlive
+  // the graph.
+  if (SUCCEEDED(hr) && command) command->WaitForEnd();
 }
 
 void TFilterGraph::SetGraphEdit(bool value) {

@@ -99,6 +99,12 @@ class TFilterGraph {
   void ClearGraph();
   // Disconnects every pin of every filter in the graph.
   void DisconnectAll();
+  // Saves the DVD navigator's state as a bookmark file (a compound file with one stream
+  // "BookMark"); only while active in DVD mode with DVD information at hand.
+  void SaveDvdBookmark(const std::string& fileName);
+  // Puts the navigator back into the state of a bookmark file and waits until it has taken
+  // effect; only when the graph gives DVD control. A file that cannot be read changes nothing.
+  void RestoreDvdBookmark(const std::string& fileName);
 
   void AttachMember(IGraphMember* member);
   void DetachMember(IGraphMember* member);

@@ -223,6 +223,45 @@ HRESULT FakeDvdNavigator::GetSubpictureLanguage(ULONG stream, LCID* language) {
   return S_OK;
 }
 
+HRESULT FakeDvdState::QueryInterface(REFIID riid, void** ppv) {
+  using Com = ComObject<IDvdState, IPersistStream>;
+  bool allowed = persists_ || (riid != IPersistStream::kIID && riid != IPersist::kIID);
+  return Gated<Com>(this, allowed, riid, ppv);
+}
+
+HRESULT FakeDvdState::Load(IStream* stream) {
+  ULONG read = 0;
+  HRESULT hr = stream->Read(&place, sizeof place, &read);
+  return SUCCEEDED(hr) && read == sizeof place ? S_OK : STG_E_READFAULT;
+}
+
+HRESULT FakeDvdState::Save(IStream* stream, BOOL) {
+  return stream->Write(&place, sizeof place, nullptr);
+}
+
+HRESULT FakeDvdState::GetSizeMax(ULARGE_INTEGER* size) {
+  *size = sizeof place;
+  return S_OK;
+}
+
+HRESULT FakeDvdNavigator::GetState(IDvdState** state) {
+  Log("GetState");
+  *state = new FakeDvdState(place, statePersists);
+  return S_OK;
+}
+
+HRESULT FakeDvdNavigator::SetState(IDvdState* state, DWORD flags, IDvdCmd** cmd) {
+  std::uint64_t id = 0;
+  state->GetDiscID(&id);
+  auto* fake = dynamic_cast<FakeDvdState*>(state);
+  Log("SetState " + std::to_string(fake ? fake->place : 0) + " flags " + std::to_string(flags));
+  *cmd = nullptr;
+  if (FAILED(setStateResult)) return setStateResult;
+  if (fake) place = fake->place;
+  *cmd = new FakeDvdCmd;
+  return setStateResult;
+}
+
 FakeDvdBuilder::FakeDvdBuilder(DvdScript s) : script(s) {
   Log("create DVD builder");
   graph = ComPtr<FakeGraph>::Attach(new FakeGraph(script.graph, "DVD manager"));

@@ -17,6 +17,8 @@
 #include "platform/media/IMediaControl.h"
 #include "platform/media/IMediaEvent.h"
 #include "platform/media/dvd/IDvdGraphBuilder.h"
+#include "platform/com/storage/Persist.h"
+#include "platform/media/dvd/IDvdControl2.h"
 #include "platform/media/dvd/IDvdInfo2.h"
 
 namespace kavoro::test {
@@ -223,9 +225,76 @@ class FakeCaptureBuilder : public ComObject<ICaptureGraphBuilder2, IProbe> {
   bool probe_;
 };
 
-// The DVD navigator's information side: a language per stream.
-class FakeDvdNavigator : public ComObject<IDvdInfo2, IProbe> {
+// A navigator state: the place it stands for, saved as eight bytes.
+constexpr CLSID CLSID_FakeDvdState = MakeGuid(0x0A11CE00, 0x0001, 0x0002, 0x03, 0x04, 0x05, 0x06,
+                                              0x07, 0x08, 0x09, 0x0B);
+
+class FakeDvdState : public ComObject<IDvdState, IPersistStream> {
  public:
+  explicit FakeDvdState(std::uint64_t place = 0, bool persists = true)
+      : place(place), persists_(persists) {}
+  HRESULT QueryInterface(REFIID riid, void** ppv) override;
+  HRESULT GetDiscID(std::uint64_t* id) override {
+    *id = 1;
+    return S_OK;
+  }
+  HRESULT GetParentalLevel(ULONG* level) override {
+    *level = 8;
+    return S_OK;
+  }
+  HRESULT GetClassID(CLSID* clsid) override {
+    *clsid = CLSID_FakeDvdState;
+    return S_OK;
+  }
+  HRESULT IsDirty() override { return S_OK; }
+  HRESULT Load(IStream* stream) override;
+  HRESULT Save(IStream* stream, BOOL) override;
+  HRESULT GetSizeMax(ULARGE_INTEGER* size) override;
+  std::uint64_t place;
+
+ private:
+  bool persists_;
+};
+
+class FakeDvdCmd : public ComObject<IDvdCmd> {
+ public:
+  HRESULT WaitForStart() override { return S_OK; }
+  HRESULT WaitForEnd() override {
+    Log("WaitForEnd");
+    return S_OK;
+  }
+};
+
+// The DVD navigator: a language per stream, and a place that states save and restore.
+class FakeDvdNavigator : public ComObject<IDvdInfo2, IDvdControl2, IProbe> {
+ public:
+  HRESULT PlayTitle(ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT PlayChapterInTitle(ULONG, ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT PlayAtTime(const DVD_HMSF_TIMECODE*, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT Stop() override { return E_NOTIMPL; }
+  HRESULT ReturnFromSubmenu(DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT PlayNextChapter(DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT PlayPrevChapter(DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT ShowMenu(DVD_MENU_ID, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT Resume(DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT SelectRelativeButton(DVD_RELATIVE_BUTTON) override { return E_NOTIMPL; }
+  HRESULT SelectButton(ULONG) override { return E_NOTIMPL; }
+  HRESULT ActivateButton() override { return E_NOTIMPL; }
+  HRESULT SelectAtPosition(POINT) override { return E_NOTIMPL; }
+  HRESULT ActivateAtPosition(POINT) override { return E_NOTIMPL; }
+  HRESULT PlayForwards(double, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT PlayBackwards(double, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT SelectAudioStream(ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT SelectSubpictureStream(ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT SetSubpictureState(BOOL, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT SelectAngle(ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT SetState(IDvdState* state, DWORD flags, IDvdCmd** cmd) override;
+  HRESULT SetOption(DVD_OPTION_FLAG, BOOL) override { return E_NOTIMPL; }
+
+  std::uint64_t place = 0;
+  HRESULT setStateResult = S_OK;
+  bool statePersists = true;
+
   std::string Who() override { return "navigator"; }
   HRESULT GetCurrentDomain(DVD_DOMAIN*) override { return E_NOTIMPL; }
   HRESULT GetCurrentLocation(DVD_PLAYBACK_LOCATION2*) override { return E_NOTIMPL; }
@@ -238,7 +307,7 @@ class FakeDvdNavigator : public ComObject<IDvdInfo2, IProbe> {
   HRESULT GetAudioLanguage(ULONG stream, LCID* language) override;
   HRESULT GetSubpictureLanguage(ULONG stream, LCID* language) override;
   HRESULT GetButtonAtPosition(POINT, ULONG*) override { return VFW_E_DVD_NO_BUTTON; }
-  HRESULT GetState(IDvdState**) override { return E_NOTIMPL; }
+  HRESULT GetState(IDvdState** state) override;
 
   std::map<ULONG, LCID> audio, subpicture;
 };

@@ -1,0 +1,147 @@
+// DVD bookmarks: the navigator's state saved into a compound file with one stream "BookMark"
+// and put back from it.
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "GraphTestSupport.h"
+#include "platform/com/storage/Storage.h"
+
+namespace kavoro::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class BookmarkTest : public GraphTest {
+ protected:
+  void SetUp() override {
+    GraphTest::SetUp();
+    ClassRegistry::Instance().RegisterClass(CLSID_FakeDvdState, "fake DVD state",
+                                            [](REFIID riid, void** ppv) {
+                                              auto s = MakeCom<FakeDvdState>();
+                                              return s->QueryInterface(riid, ppv);
+                                            });
+    path = ::testing::TempDir() + "bookmark_" + std::to_string(::getpid()) + ".bmk";
+    std::remove(path.c_str());
+  }
+  void TearDown() override {
+    ClassRegistry::Instance().UnregisterClass(CLSID_FakeDvdState);
+    std::remove(path.c_str());
+    GraphTest::TearDown();
+  }
+  void ActivateDvd() {
+    graph->SetMode(gmDVD);
+    graph->SetActive(true);
+  }
+  // Rebuilds the graph, so the navigator is a new one that stands nowhere.
+  void Rebuild() {
+    graph->SetActive(false);
+    graph->SetActive(true);
+    ASSERT_EQ(dvd->navigator->place, 0u);
+    CallLog().clear();
+  }
+  bool Exists() const { return std::ifstream(path).good(); }
+  std::string path;
+};
+
+TEST_F(BookmarkTest, SavedStateIsPutBackAndWaitedFor) {
+  ActivateDvd();
+  dvd->navigator->place = 0x1122334455667788ULL;
+  graph->SaveDvdBookmark(path);
+  EXPECT_EQ(StgIsStorageFile(path.c_str()), S_OK);
+
+  Rebuild();
+  graph->RestoreDvdBookmark(path);
+  EXPECT_EQ(dvd->navigator->place, 0x1122334455667788ULL);
+  EXPECT_EQ(CallLog(), (Lines{"SetState 1234605616436508552 flags 0", "WaitForEnd"}));
+}
+
+TEST_F(BookmarkTest, SavingReplacesAnExistingFile) {
+  { std::ofstream(path) << "not a bookmark"; }
+  ActivateDvd();
+  dvd->navigator->place = 7;
+  graph->SaveDvdBookmark(path);
+  dvd->navigator->place = 9;
+  graph->SaveDvdBookmark(path);
+  Rebuild();
+  graph->RestoreDvdBookmark(path);
+  EXPECT_EQ(dvd->navigator->place, 9u);
+}
+
+TEST_F(BookmarkTest, SavingActsOnlyOnAnActiveDvdGraph) {
+  graph->SaveDvdBookmark(path);
+  EXPECT_FALSE(Exists()) << "inactive";
+  graph->SetActive(true);
+  graph->SaveDvdBookmark(path);
+  EXPECT_FALSE(Exists()) << "normal mode";
+  graph->SetActive(false);
+  dvdScript.navigator = false;
+  ActivateDvd();
+  graph->SaveDvdBookmark(path);
+  EXPECT_FALSE(Exists()) << "no DVD information";
+}
+
+TEST_F(BookmarkTest, StateThatCannotSaveItselfLeavesAnEmptyStream) {
+  ActivateDvd();
+  dvd->navigator->statePersists = false;
+  graph->SaveDvdBookmark(path);
+  ComPtr<IStorage> storage;
+  ASSERT_EQ(StgOpenStorage(path.c_str(), nullptr, STGM_SHARE_EXCLUSIVE | STGM_READ, nullptr, 0,
+                           storage.Put()),
+            S_OK);
+  ComPtr<IStream> stream;
+  ASSERT_EQ(storage->OpenStream("BookMark", nullptr, STGM_SHARE_EXCLUSIVE | STGM_READ, 0,
+                                stream.Put()),
+            S_OK);
+  STATSTG stat;
+  ASSERT_EQ(stream->Stat(&stat, STATFLAG_NONAME), S_OK);
+  EXPECT_EQ(stat.cbSize, 0u);
+
+  // Such a file restores nothing.
+  Rebuild();
+  graph->RestoreDvdBookmark(path);
+  EXPECT_TRUE(LogLines("SetState").empty());
+}
+
+TEST_F(BookmarkTest, UnreadableFilesAndMissingControlRestoreNothing) {
+  ActivateDvd();
+  dvd->navigator->place = 5;
+  graph->SaveDvdBookmark(path);
+
+  graph->SetMode(gmNormal);  // a media file plays: no DVD control to be had
+  CallLog().clear();
+  graph->RestoreDvdBookmark(path);
+  EXPECT_TRUE(LogLines("SetState").empty());
+
+  graph->SetMode(gmDVD);
+  CallLog().clear();
+  graph->RestoreDvdBookmark(path + ".missing");
+  std::string junk = path + ".junk";
+  { std::ofstream(junk) << "no compound file here"; }
+  graph->RestoreDvdBookmark(junk);
+  std::remove(junk.c_str());
+  EXPECT_TRUE(LogLines("SetState").empty());
+  EXPECT_TRUE(os::Sim().Dialogs().MessageBoxes().empty());
+}
+
+TEST_F(BookmarkTest, FailedSetStateIsNotWaitedFor) {
+  ActivateDvd();
+  dvd->navigator->place = 3;
+  graph->SaveDvdBookmark(path);
+  Rebuild();
+  dvd->navigator->setStateResult = VFW_E_DVD_STATE_WRONG_DISC;
+  graph->RestoreDvdBookmark(path);
+  EXPECT_EQ(CallLog(), Lines{"SetState 3 flags 0"});
+  EXPECT_EQ(dvd->navigator->place, 0u);
+}
+
+TEST_F(BookmarkTest, SavingIntoAMissingFolderDoesNothing) {
+  ActivateDvd();
+  std::string bad = ::testing::TempDir() + "no-such-folder-" + std::to_string(::getpid()) + "/b.bmk";
+  EXPECT_NO_THROW(graph->SaveDvdBookmark(bad));
+  EXPECT_FALSE(std::ifstream(bad).good());
+}
+
+}  // namespace
+}  // namespace kavoro::test
