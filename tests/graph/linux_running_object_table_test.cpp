@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -88,3 +89,26 @@ TEST_F(LinuxRunningObjectTableTest, UnwritableFolderGivesNoCookie) {
 
 }  // namespace
 }  // namespace kavoro::os::linuxos
+
+#ifdef KAVORO_GRAPH_LIST
+namespace kavoro::os::linuxos {
+namespace {
+
+TEST(GraphListToolTest, ListsTheGraphsRegisteredInTheUsersTable) {
+  LinuxRunningObjectTable table(RunningObjectFolder());
+  std::uint32_t cookie =
+      table.Register("!FilterGraph 00AB pid 12", table.CurrentProcessId(), "filter graph (DVD)");
+  ASSERT_NE(cookie, 0u);
+  std::string out;
+  if (FILE* p = ::popen(KAVORO_GRAPH_LIST, "r")) {
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    EXPECT_EQ(::pclose(p), 0);
+  }
+  EXPECT_EQ(out, std::to_string(::getpid()) + "\t!FilterGraph 00AB pid 12\tfilter graph (DVD)\n");
+  table.Revoke(cookie);
+}
+
+}  // namespace
+}  // namespace kavoro::os::linuxos
+#endif
