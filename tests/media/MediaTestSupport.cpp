@@ -38,6 +38,48 @@ void Make(const std::string& name, const std::string& path) {
         "-c:v mpeg4 -q:v 1 -f avi ";
   } else if (name == "tone.wav") {
     cmd += "-f lavfi -i \"sine=f=440:d=1:sample_rate=48000,volume=4\" -ac 2 -c:a pcm_s16le -f wav ";
+  } else if (name.rfind("format.", 0) == 0) {
+    // One second of picture and sound in each container the open dialog offers.
+    const std::string ext = name.substr(7);
+    const std::string in =
+        "-f lavfi -i color=c=red:s=64x48:r=25:d=1 -f lavfi -i sine=f=440:d=1:sample_rate=44100 ";
+    const std::string codecs =
+        ext == "vob"   ? "-c:v mpeg2video -c:a mp2 -f vob "
+        : ext == "avi" ? "-c:v mpeg4 -c:a mp3 -f avi "
+        : ext == "mpg" ? "-c:v mpeg1video -c:a mp2 -f mpeg "
+        : ext == "dat" ? "-c:v mpeg1video -c:a mp2 -f mpeg "
+        : ext == "wmv" ? "-c:v wmv2 -c:a wmav2 -f asf "
+        : ext == "asf" ? "-c:v msmpeg4 -c:a wmav2 -f asf "
+        : ext == "mov" ? "-c:v mpeg4 -c:a aac -f mov "
+                       : "";
+    if (ext == "mp3") cmd += "-f lavfi -i sine=f=440:d=1 -c:a libmp3lame -f mp3 ";
+    else if (ext == "wav") cmd += "-f lavfi -i sine=f=440:d=1 -c:a pcm_s16le -f wav ";
+    else if (!codecs.empty()) cmd += in + codecs;
+    else FAIL() << "no such format " << ext;
+  } else if (name == "cdxa.dat") {
+    // A Video CD track as the disc holds it: RIFF/CDXA around raw mode-2 sectors.
+    const std::string mpeg = ReadFile(Fixture("format.dat"));
+    constexpr std::size_t kPayload = 2324;
+    std::string body;
+    for (std::size_t at = 0; at < mpeg.size(); at += kPayload) {
+      std::string sector("\x00\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\x00", 12);
+      sector += std::string("\x00\x02\x00\x02", 4);
+      sector += std::string("\x01\x00\x64\x00\x01\x00\x64\x00", 8);
+      std::string payload = mpeg.substr(at, kPayload);
+      payload.resize(kPayload, '\0');
+      sector += payload + std::string(4, '\0');
+      body += sector;
+    }
+    auto le32 = [](std::uint32_t v) {
+      return std::string{static_cast<char>(v), static_cast<char>(v >> 8),
+                         static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+    };
+    const std::string fmt = "fmt " + le32(16) + std::string(16, '\0');
+    const std::string riff = "RIFF" + le32(static_cast<std::uint32_t>(4 + fmt.size() + 8 + body.size())) +
+                             "CDXA" + fmt + "data" + le32(static_cast<std::uint32_t>(body.size())) + body;
+    std::ofstream(tmp, std::ios::binary) << riff;
+    fs::rename(tmp, path);
+    return;
   } else if (name == "unknown.avi") {
     const std::string plain = Dir() + "/unknown-plain.avi";
     Run(std::string(kFfmpeg) +

@@ -23,6 +23,9 @@ namespace kavoro::testing {
 //   "split.avi"   MPEG-4 video 64x48, 1 s: left half red, right half blue; no sound.
 //   "tone.wav"    PCM 48 kHz stereo, 1 s of a 440 Hz tone, the same on both channels.
 //   "unknown.avi" 1 s of video whose codec nobody knows, and a PCM tone.
+//   "format.EXT"  1 s of red picture and a tone in the container of EXT: vob, avi, mpg, dat
+//                 (plain MPEG), wmv, asf, mov; sound only for mp3 and wav.
+//   "cdxa.dat"    format.dat wrapped as a Video CD keeps it: RIFF/CDXA around mode-2 sectors.
 std::string Fixture(const std::string& name);
 // Writes `bytes` into the fixture folder and returns the path.
 std::string WriteFile(const std::string& name, const std::string& bytes);

@@ -23,8 +23,10 @@ HRESULT BaseFilter::Stop() {
   const FILTER_STATE old = state_;
   if (old == State_Stopped) return S_OK;
   state_ = State_Stopped;
-  HRESULT hr = OnStop();
+  // Decommitting first wakes a streaming thread that waits for a free buffer, so OnStop's
+  // wait for the streaming calls to leave cannot hang on it.
   for (auto& pin : pins_) pin->Inactive();
+  HRESULT hr = OnStop();
   if (FAILED(hr)) state_ = old;
   return hr;
 }

@@ -37,14 +37,14 @@ QColor ColorOf(LONG c) {
 VideoRenderer::VideoRenderer(const CLSID& clsid)
     : AddInterfaces(clsid, "Input"), surface_(std::make_shared<VideoSurface>()) {
   if (OnGuiThread()) {
-    window_ = std::make_unique<VideoRendererWindow>(surface_);
+    window_ = new VideoRendererWindow(surface_);
     window_->onResize = [this](int, int) {
       if (defaultDestination_) {
         destination_ = ClientRect();
         ApplyGeometry();
       }
     };
-    surface_->window = window_.get();
+    surface_->window = window_;
     mode_ = kPresentInWindow;
     windowed_ = true;
   }
@@ -53,17 +53,11 @@ VideoRenderer::VideoRenderer(const CLSID& clsid)
 VideoRenderer::~VideoRenderer() {
   if (!window_) return;
   window_->onResize = nullptr;
-  if (OnGuiThread()) {
-    surface_->window = nullptr;
-    return;
-  }
+  std::unique_ptr<VideoRendererWindow> owned(window_.data());
+  if (OnGuiThread()) return;
   // Widgets die on the GUI thread.
-  std::shared_ptr<VideoRendererWindow> w(std::move(window_));
-  std::shared_ptr<VideoSurface> s = surface_;
-  os::Os().GuiThread().Queue([w, s]() mutable {
-    s->window = nullptr;
-    w.reset();
-  });
+  std::shared_ptr<VideoRendererWindow> w(std::move(owned));
+  os::Os().GuiThread().Queue([w]() mutable { w.reset(); });
 }
 
 RECT VideoRenderer::ClientRect() const {

@@ -5,6 +5,8 @@
 // surface and asks the GUI thread for a repaint; it never touches the window itself.
 // Two classes share it: the classic video renderer and the default renderer that graph
 // building picks (CLSID_VideoMixingRenderer).
+#include <QPointer>
+
 #include <atomic>
 #include <memory>
 #include <string>
@@ -14,11 +16,11 @@
 #include "platform/media/IRendererScheduling.h"
 #include "platform/media/IVideoPresentation.h"
 #include "platform/media/IVideoWindow.h"
+#include "platform/media/VideoRendererWindow.h"
 #include "platform/media/VideoSurface.h"
 
 namespace kavoro::media {
 
-class VideoRendererWindow;
 
 class VideoRenderer final
     : public AddInterfaces<BaseRenderer, IVideoWindow, IBasicVideo2, IVideoPresentation,
@@ -135,7 +137,9 @@ class VideoRenderer final
 
   std::shared_ptr<VideoSurface> surface_;
   // GUI thread
-  std::unique_ptr<VideoRendererWindow> window_;  // deleted on the GUI thread
+  // The window belongs to the renderer, but once it has an owner Qt's parent deletes it with
+  // the owner; the guard notices that.
+  QPointer<VideoRendererWindow> window_;
   std::string caption_;
   LONG style_ = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
   LONG styleEx_ = 0;

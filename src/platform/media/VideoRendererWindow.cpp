@@ -18,6 +18,10 @@ VideoRendererWindow::VideoRendererWindow(std::shared_ptr<VideoSurface> surface)
   resize(320, 240);
 }
 
+VideoRendererWindow::~VideoRendererWindow() {
+  if (surface_->window == this) surface_->window = nullptr;
+}
+
 void VideoRendererWindow::SetDestination(const QRect& rect) {
   destination_ = rect;
   update();

@@ -16,6 +16,7 @@ class VideoRendererWindow final : public QWidget {
   Q_OBJECT
  public:
   explicit VideoRendererWindow(std::shared_ptr<VideoSurface> surface);
+  ~VideoRendererWindow() override;
 
   // Where the image goes, in client coordinates; an empty rectangle fills the client area.
   void SetDestination(const QRect& rect);
