@@ -464,10 +464,9 @@ TEST_F(FilterGraphTest, HandlerThatDeactivatesTheGraphEndsTheBatchSafely) {
     g->SetActive(false);
     g->ClearGraph();
   };
-  ComPtr<FakeGraph> m = manager;
-  m->QueueEvent(EC_COMPLETE, 0, 0);
-  m->QueueEvent(EC_COMPLETE, 0, 0);
-  manager = nullptr;  // the component's reference is the only one left but for `m`
+  manager->QueueEvent(EC_COMPLETE, 0, 0);
+  manager->QueueEvent(EC_COMPLETE, 0, 0);
+  manager = nullptr;  // the component's reference is now the only one: deactivation frees it
   Pump();
   EXPECT_EQ(completes, 1);
   EXPECT_FALSE(graph->Active());
