@@ -1,0 +1,1574 @@
+#include "platform/media/dvd/DvdNavigator.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <optional>
+
+extern "C" {
+#include <dvdnav/dvdnav.h>
+#include <dvdread/dvd_reader.h>
+#include <dvdread/ifo_read.h>
+#include <dvdread/ifo_types.h>
+#include <dvdread/nav_types.h>
+}
+
+#include "platform/media/BasePin.h"
+#include "platform/media/EventCodes.h"
+#include "platform/media/FFmpegHandles.h"
+#include "platform/media/IReferenceClock.h"
+#include "platform/media/dvd/DvdLanguages.h"
+#include "platform/media/dvd/DvdPlayback.h"
+#include "platform/os/Platform.h"
+
+namespace kavoro::media {
+namespace {
+
+constexpr int kBlockSize = 2048;
+constexpr std::int64_t kNoPts = INT64_MIN;
+// Data after a jump is timed this far ahead of the clock, so the decoders have time to fill.
+constexpr std::int64_t kResyncLead90k = 90000 / 5;
+
+REFERENCE_TIME From90k(std::int64_t t) { return t * 1000 / 9; }
+
+// Prohibited user operations as the platform numbers them (the disc's order).
+constexpr ULONG UOP_Play_Title_Or_AtTime = 0x1;
+constexpr ULONG UOP_Play_Chapter = 0x2;
+constexpr ULONG UOP_Play_Title = 0x4;
+constexpr ULONG UOP_Stop = 0x8;
+constexpr ULONG UOP_ReturnFromSubMenu = 0x10;
+constexpr ULONG UOP_Play_Chapter_Or_AtTime = 0x20;
+constexpr ULONG UOP_PlayPrev_Chapter = 0x40;
+constexpr ULONG UOP_PlayNext_Chapter = 0x80;
+constexpr ULONG UOP_ShowMenu_Title = 0x400;
+constexpr ULONG UOP_ShowMenu_Root = 0x800;
+constexpr ULONG UOP_Resume = 0x10000;
+constexpr ULONG UOP_Select_Or_Activate_Button = 0x20000;
+constexpr ULONG UOP_Select_Audio_Stream = 0x100000;
+constexpr ULONG UOP_Select_SubPic_Stream = 0x200000;
+constexpr ULONG UOP_Select_Angle = 0x400000;
+
+ULONG UopsFrom(const user_ops_t& u) {
+  const unsigned bits[] = {u.title_or_time_play,     u.chapter_search_or_play,
+                           u.title_play,             u.stop,
+                           u.go_up,                  u.time_or_chapter_search,
+                           u.prev_or_top_pg_search,  u.next_pg_search,
+                           u.forward_scan,           u.backward_scan,
+                           u.title_menu_call,        u.root_menu_call,
+                           u.subpic_menu_call,       u.audio_menu_call,
+                           u.angle_menu_call,        u.chapter_menu_call,
+                           u.resume,                 u.button_select_or_activate,
+                           u.still_off,              u.pause_on,
+                           u.audio_stream_change,    u.subpic_stream_change,
+                           u.angle_change,           u.karaoke_audio_pres_mode_change,
+                           u.video_pres_mode_change};
+  ULONG r = 0;
+  for (unsigned i = 0; i < std::size(bits); ++i)
+    if (bits[i]) r |= 1u << i;
+  return r;
+}
+
+bool EndsWithNoCase(const std::string& s, const char* tail) {
+  const std::size_t n = std::strlen(tail);
+  if (s.size() < n) return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    char a = s[s.size() - n + i], b = tail[i];
+    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
+    if (a != b) return false;
+  }
+  return true;
+}
+
+bool IsDir(const std::string& p) {
+  struct stat st {};
+  return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+bool IsFile(const std::string& p) {
+  struct stat st {};
+  return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// A DVD command in progress: started when the streaming thread takes it, ended when the new
+// place is being read (or at once, for commands that move nowhere).
+class DvdCmd final : public ComObject<IDvdCmd> {
+ public:
+  HRESULT WaitForStart() override {
+    std::unique_lock g(m_);
+    cv_.wait(g, [&] { return started_ || ended_; });
+    return aborted_ ? E_ABORT : S_OK;
+  }
+  HRESULT WaitForEnd() override {
+    std::unique_lock g(m_);
+    cv_.wait(g, [&] { return ended_; });
+    return result_;
+  }
+  void Start() {
+    std::lock_guard g(m_);
+    started_ = true;
+    cv_.notify_all();
+  }
+  void End(HRESULT hr) {
+    std::lock_guard g(m_);
+    if (ended_) return;
+    ended_ = true;
+    result_ = hr;
+    aborted_ = hr == E_ABORT;
+    cv_.notify_all();
+  }
+
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  bool started_ = false;
+  bool ended_ = false;
+  bool aborted_ = false;
+  HRESULT result_ = S_OK;
+};
+
+class NavPin final : public BaseOutputPin {
+ public:
+  NavPin(BaseFilter& f, std::string name, AM_MEDIA_TYPE type, LONG buffers, LONG bytes)
+      : BaseOutputPin(f, std::move(name)), offered_(std::move(type)), buffers_(buffers),
+        bytes_(bytes) {}
+  const AM_MEDIA_TYPE& Offered() const { return offered_; }
+  LONG BufferBytes() const { return bytes_; }
+  bool discontinuity = true;  // streaming thread
+
+ protected:
+  HRESULT CheckMediaType(const AM_MEDIA_TYPE& type) override {
+    return type == offered_ ? S_OK : S_FALSE;
+  }
+  HRESULT GetMediaType(int index, AM_MEDIA_TYPE* type) override {
+    if (index != 0) return S_FALSE;
+    *type = offered_;
+    return S_OK;
+  }
+  HRESULT DecideBufferSize(ALLOCATOR_PROPERTIES* props) override {
+    props->cBuffers = buffers_;
+    props->cbBuffer = bytes_;
+    return S_OK;
+  }
+
+ private:
+  const AM_MEDIA_TYPE offered_;
+  const LONG buffers_;
+  const LONG bytes_;
+};
+
+struct ParserFreer {
+  void operator()(AVCodecParserContext* p) const { av_parser_close(p); }
+};
+using ParserPtr = std::unique_ptr<AVCodecParserContext, ParserFreer>;
+
+// Cuts a stream of PES payloads into the units a decoder takes (whole pictures, whole audio
+// frames), keeping the time of the first payload byte of each.
+struct Framer {
+  AVCodecID codec = AV_CODEC_ID_NONE;
+  ParserPtr parser;
+  CodecContextPtr ctx;
+  void Reset(AVCodecID id) {
+    codec = id;
+    parser.reset(id == AV_CODEC_ID_NONE ? nullptr : av_parser_init(id));
+    ctx.reset(avcodec_alloc_context3(nullptr));
+  }
+  template <class Out>
+  void Feed(const std::uint8_t* data, int size, std::int64_t pts, Out&& out) {
+    if (!parser) {
+      if (size > 0) out(data, size, pts, true);
+      return;
+    }
+    const std::int64_t in = pts == kNoPts ? AV_NOPTS_VALUE : pts;
+    do {
+      std::uint8_t* frame = nullptr;
+      int frameSize = 0;
+      int used = av_parser_parse2(parser.get(), ctx.get(), &frame, &frameSize, data, size, in,
+                                  in, 0);
+      if (used < 0) return;
+      data += used;
+      size -= used;
+      if (frameSize > 0) {
+        const std::int64_t p = parser->pts == AV_NOPTS_VALUE ? kNoPts : parser->pts;
+        out(frame, frameSize, p,
+            codec != AV_CODEC_ID_MPEG2VIDEO || parser->key_frame == 1 ||
+                parser->pict_type == AV_PICTURE_TYPE_I);
+      }
+      if (size == 0 && frameSize == 0 && data != nullptr) break;
+      if (data == nullptr) break;  // draining: one call gives what is held
+    } while (size > 0);
+  }
+  template <class Out>
+  void Drain(Out&& out) {
+    if (parser) Feed(nullptr, 0, kNoPts, out);
+  }
+};
+
+struct TitleInfo {
+  ULONG chapters = 0;
+  std::int64_t length90k = 0;
+};
+
+// The streams a title set declares, with their language codes (0 for none).
+struct TitleSetStreams {
+  std::vector<std::uint16_t> audio;
+  std::vector<std::uint16_t> spu;
+};
+
+}  // namespace
+
+struct DvdNavigator::Impl {
+  explicit Impl(DvdNavigator& f) : f(f) {}
+  ~Impl() {
+    StopThread();
+    if (nav) dvdnav_close(nav);
+  }
+
+  struct Command {
+    std::function<HRESULT()> run;
+    ComPtr<DvdCmd> cmd;
+    bool moves = false;  // goes somewhere else on the disc: flush and re-time
+  };
+
+  DvdNavigator& f;
+  // application thread, set by Open
+  std::string path;
+  std::vector<TitleInfo> titles;
+  std::vector<TitleSetStreams> titleSets;  // [0] unused; [n] = VTS n
+  bool pal = true;
+  AVCodecID audioCodec = AV_CODEC_ID_AC3;
+  NavPin* video = nullptr;
+  NavPin* audio = nullptr;
+  NavPin* sub = nullptr;
+  bool resetOnStop = true;
+  bool started = false;  // the navigation has run since Open
+
+  // streaming thread, or the application thread while the thread does not run
+  dvdnav_t* nav = nullptr;
+  std::thread thread;
+
+  std::mutex m;
+  std::condition_variable cv;
+  // guarded by m
+  bool quit = false;
+  std::deque<Command> commands;
+  struct Snapshot {
+    DVD_DOMAIN domain = DVD_DOMAIN_Stop;
+    ULONG title = 0;
+    ULONG chapter = 0;
+    std::int64_t titleLength90k = 0;
+    std::int64_t time90k = 0;
+    ULONG buttons = 0;
+    ULONG button = 0;
+    pci_t pci{};
+    bool havePci = false;
+    ULONG uops = 0;
+    std::array<std::uint16_t, 8> audioLang{};
+    std::array<std::uint16_t, 32> spuLang{};
+    ULONG audioCount = 0;
+    ULONG spuCount = 0;
+    ULONG audio = 0;
+    ULONG spu = 0;
+    bool spuOn = false;
+    bool hmsfEvents = false;
+    bool inStill = false;
+  } snap;
+
+  // The flush started by the application thread for a command that moves; ended by the
+  // streaming thread once it ran the command.
+  std::mutex flushLock;
+  bool flushing = false;  // guarded by flushLock
+
+  // streaming thread
+  Framer videoFramer, audioFramer;
+  std::vector<std::uint8_t> spuUnit;
+  std::size_t spuWanted = 0;
+  std::int64_t spuPts = kNoPts;
+  std::int64_t offset90k = 0;
+  std::int64_t lastVobuEnd = -1;
+  std::int64_t lastOutEnd = 0;
+  bool resync = true;
+  int audioPhysical = 0;
+  int currentVts = 0;
+  int spuPhysical = 0;
+  bool audioUserChoice = false;
+  bool spuUserChoice = false;
+  bool warnedFormat = false;
+  std::vector<ComPtr<DvdCmd>> awaiting;  // ran; end once the new place is read
+  int lastSecond = -1;
+  bool stillDeadlineSet = false;
+  std::chrono::steady_clock::time_point stillDeadline;
+  bool stopped = false;
+
+  // ---------------------------------------------------------------------------------------
+  HRESULT Open(const std::string& input);
+  void StartThread();
+  void StopThread();
+  void Run();
+  HRESULT Post(std::function<HRESULT()> run, bool moves, IDvdCmd** out);
+
+  void Event(LONG code, LONG_PTR p1, LONG_PTR p2) { f.NotifyEvent(code, p1, p2); }
+  std::vector<NavPin*> Connected() const {
+    std::vector<NavPin*> r;
+    for (NavPin* p : {video, audio, sub})
+      if (p && p->IsConnected()) r.push_back(p);
+    return r;
+  }
+  void EndFlushIfStarted();
+  void Deliver(NavPin* pin, const std::uint8_t* data, int size, std::int64_t pts90k, bool sync);
+  void DrainVideo();
+  void Demux(const std::uint8_t* block, int len);
+  void OnPes(int id, int sub, const std::uint8_t* payload, int size, std::int64_t pts);
+  void OnNav();
+  void UpdatePlace();
+  void UpdateStreams();
+  // After a selection: the highlighted button, told at once (a still reads no more blocks).
+  HRESULT Selected(dvdnav_status_t status) {
+    if (status != DVDNAV_STATUS_OK) return E_FAIL;
+    int32_t b = 0;
+    dvdnav_get_current_highlight(nav, &b);
+    ULONG buttons;
+    bool changed;
+    {
+      std::lock_guard g(m);
+      changed = snap.button != static_cast<ULONG>(b);
+      snap.button = static_cast<ULONG>(b);
+      buttons = snap.buttons;
+    }
+    if (changed) Event(EC_DVD_BUTTON_CHANGE, static_cast<LONG_PTR>(buttons), b);
+    return S_OK;
+  }
+  void EndAwaiting(HRESULT hr) {
+    for (auto& c : awaiting) c->End(hr);
+    awaiting.clear();
+  }
+  // Stream numbers of the title set are the numbers in the stream ids: the program chain's
+  // stream table is not consulted (libdvdnav gives no dependable mapping here).
+  ULONG PhysicalAudioFor(ULONG logical) { return logical; }
+  ULONG PhysicalSpuFor(ULONG logical) { return logical; }
+  std::int64_t StreamNow90k() {
+    if (f.State() != State_Running) return 0;
+    ComPtr<IReferenceClock> clock = f.Clock();
+    REFERENCE_TIME t = 0;
+    if (!clock || FAILED(clock->GetTime(&t))) return 0;
+    return (t - f.StartTime()) * 9 / 1000;
+  }
+};
+
+// -----------------------------------------------------------------------------------------
+// Opening
+
+HRESULT DvdNavigator::Impl::Open(const std::string& input) {
+  if (input.empty()) return E_INVALIDARG;
+  std::string p = input;
+  if (p.size() >= 2 && p[1] == ':' && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'))) {
+    auto r = os::Os().Drives().Resolve(p);
+    if (!r) return VFW_E_DVD_INVALID_DISC;
+    switch (r->medium) {
+      case os::DriveMedium::Folder:
+        p = r->native + (r->relative.empty() ? "" : "/" + r->relative);
+        break;
+      case os::DriveMedium::Image:
+        p = r->native;  // the part below the root names a file inside the image
+        break;
+      case os::DriveMedium::OpticalDisc:
+        p = r->mountPoint.empty() ? r->native
+                                  : r->mountPoint + (r->relative.empty() ? "" : "/" + r->relative);
+        break;
+    }
+  }
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  if (IsFile(p) && EndsWithNoCase(p, ".IFO")) {
+    p = p.substr(0, p.find_last_of('/') == std::string::npos ? 0 : p.find_last_of('/'));
+    if (p.empty()) p = ".";
+  }
+  if (IsDir(p)) {
+    if (EndsWithNoCase(p, "VIDEO_TS")) {
+      if (!IsFile(p + "/VIDEO_TS.IFO") && !IsFile(p + "/video_ts.ifo")) return VFW_E_DVD_INVALID_DISC;
+    } else if (!IsFile(p + "/VIDEO_TS/VIDEO_TS.IFO") && !IsFile(p + "/video_ts/video_ts.ifo")) {
+      return VFW_E_DVD_INVALID_DISC;
+    }
+  } else if (!IsFile(p) && p.rfind("/dev/", 0) != 0) {
+    return VFW_E_DVD_INVALID_DISC;
+  }
+
+  // The disc's tables, read once here: titles and chapters, the picture standard and the
+  // coding of the first title's first audio stream (the one the audio pin offers).
+  dvd_reader_t* dvd = DVDOpen(p.c_str());
+  if (!dvd) return VFW_E_DVD_INVALID_DISC;
+  ifo_handle_t* vmg = ifoOpen(dvd, 0);
+  if (!vmg || !vmg->tt_srpt || vmg->tt_srpt->nr_of_srpts == 0) {
+    if (vmg) ifoClose(vmg);
+    DVDClose(dvd);
+    return VFW_E_DVD_INVALID_DISC;
+  }
+  titles.clear();
+  for (unsigned i = 0; i < vmg->tt_srpt->nr_of_srpts; ++i)
+    titles.push_back({vmg->tt_srpt->title[i].nr_of_ptts});
+  const int vtsOfFirst = vmg->tt_srpt->title[0].title_set_nr;
+  const int vtsCount = vmg->vmgi_mat ? vmg->vmgi_mat->vmg_nr_of_title_sets : 0;
+  ifoClose(vmg);
+  titleSets.assign(static_cast<std::size_t>(vtsCount) + 1, {});
+  for (int n = 1; n <= vtsCount; ++n) {
+    ifo_handle_t* vts = ifoOpen(dvd, n);
+    if (!vts) continue;
+    if (const vtsi_mat_t* mat = vts->vtsi_mat) {
+      for (int i = 0; i < mat->nr_of_vts_audio_streams && i < 8; ++i)
+        titleSets[n].audio.push_back(mat->vts_audio_attr[i].lang_type == 1
+                                         ? mat->vts_audio_attr[i].lang_code : 0);
+      for (int i = 0; i < mat->nr_of_vts_subp_streams && i < 32; ++i)
+        titleSets[n].spu.push_back(mat->vts_subp_attr[i].type == 1
+                                       ? mat->vts_subp_attr[i].lang_code : 0);
+    }
+    ifoClose(vts);
+  }
+  if (ifo_handle_t* vts = ifoOpen(dvd, vtsOfFirst)) {
+    if (vts->vtsi_mat) {
+      pal = vts->vtsi_mat->vts_video_attr.video_format == 1;
+      if (vts->vtsi_mat->nr_of_vts_audio_streams > 0) {
+        switch (vts->vtsi_mat->vts_audio_attr[0].audio_format) {
+          case 0: audioCodec = AV_CODEC_ID_AC3; break;
+          case 2:
+          case 3: audioCodec = AV_CODEC_ID_MP2; break;
+          case 4: audioCodec = AV_CODEC_ID_PCM_DVD; break;
+          case 6: audioCodec = AV_CODEC_ID_DTS; break;
+          default: break;
+        }
+      }
+    }
+    ifoClose(vts);
+  }
+  DVDClose(dvd);
+
+  if (dvdnav_open(&nav, p.c_str()) != DVDNAV_STATUS_OK) {
+    nav = nullptr;
+    return VFW_E_DVD_INVALID_DISC;
+  }
+  dvdnav_set_readahead_flag(nav, 1);
+  dvdnav_set_PGC_positioning_flag(nav, 1);
+  for (std::size_t t = 0; t < titles.size(); ++t) {
+    uint64_t* times = nullptr;
+    uint64_t duration = 0;
+    if (dvdnav_describe_title_chapters(nav, static_cast<int32_t>(t + 1), &times, &duration) > 0)
+      titles[t].length90k = static_cast<std::int64_t>(duration);
+    std::free(times);
+  }
+  dvdnav_menu_language_select(nav, const_cast<char*>("en"));
+  dvdnav_audio_language_select(nav, const_cast<char*>("en"));
+  dvdnav_spu_language_select(nav, const_cast<char*>("en"));
+  path = p;
+
+  AVCodecParameters* vp = avcodec_parameters_alloc();
+  vp->codec_type = AVMEDIA_TYPE_VIDEO;
+  vp->codec_id = AV_CODEC_ID_MPEG2VIDEO;
+  vp->width = 720;
+  vp->height = pal ? 576 : 480;
+  video = f.MakePin<NavPin>(f, "Video", TypeFromParameters(*vp), 8, 512 * 1024);
+  avcodec_parameters_free(&vp);
+
+  AVCodecParameters* ap = avcodec_parameters_alloc();
+  ap->codec_type = AVMEDIA_TYPE_AUDIO;
+  ap->codec_id = audioCodec;
+  ap->sample_rate = 48000;
+  av_channel_layout_default(&ap->ch_layout, 2);
+  if (audioCodec == AV_CODEC_ID_PCM_DVD) ap->bits_per_coded_sample = 16;
+  audio = f.MakePin<NavPin>(f, "Audio", TypeFromParameters(*ap), 16, 64 * 1024);
+  avcodec_parameters_free(&ap);
+
+  AVCodecParameters* sp = avcodec_parameters_alloc();
+  sp->codec_type = AVMEDIA_TYPE_SUBTITLE;
+  sp->codec_id = AV_CODEC_ID_DVD_SUBTITLE;
+  sp->width = 720;
+  sp->height = pal ? 576 : 480;
+  AM_MEDIA_TYPE st = TypeFromParameters(*sp);
+  st.majortype = MEDIATYPE_Subpicture;
+  sub = f.MakePin<NavPin>(f, "SubPicture", std::move(st), 4, 64 * 1024);
+  avcodec_parameters_free(&sp);
+  return S_OK;
+}
+
+// -----------------------------------------------------------------------------------------
+// The streaming thread
+
+void DvdNavigator::Impl::StartThread() {
+  if (!nav) return;
+  if (started && resetOnStop) {
+    // A fresh start from the disc's first play.
+    dvdnav_close(nav);
+    nav = nullptr;
+    if (dvdnav_open(&nav, path.c_str()) != DVDNAV_STATUS_OK) {
+      nav = nullptr;
+      Event(EC_DVD_DISC_EJECTED, 0, 0);
+      return;
+    }
+    dvdnav_set_readahead_flag(nav, 1);
+    dvdnav_set_PGC_positioning_flag(nav, 1);
+    audioUserChoice = spuUserChoice = false;
+  }
+  started = true;
+  {
+    std::lock_guard g(m);
+    quit = false;
+  }
+  videoFramer.Reset(AV_CODEC_ID_MPEG2VIDEO);
+  audioFramer.Reset(audioCodec == AV_CODEC_ID_PCM_DVD ? AV_CODEC_ID_NONE : audioCodec);
+  spuUnit.clear();
+  resync = true;
+  lastOutEnd = 0;
+  lastVobuEnd = -1;
+  stopped = false;
+  for (NavPin* p : Connected()) {
+    p->DeliverNewSegment(0, INT64_MAX, 1.0);
+    p->discontinuity = true;
+  }
+  thread = std::thread([this] { Run(); });
+}
+
+void DvdNavigator::Impl::StopThread() {
+  {
+    std::lock_guard g(m);
+    quit = true;
+  }
+  cv.notify_all();
+  if (thread.joinable()) thread.join();
+  std::deque<Command> dropped;
+  {
+    std::lock_guard g(m);
+    dropped.swap(commands);
+    snap.domain = DVD_DOMAIN_Stop;
+    snap.inStill = false;
+  }
+  for (auto& c : dropped)
+    if (c.cmd) c.cmd->End(E_ABORT);
+  EndAwaiting(E_ABORT);
+  std::lock_guard g(flushLock);
+  if (flushing) {
+    flushing = false;
+    for (NavPin* p : Connected()) p->DeliverEndFlush();
+  }
+}
+
+void DvdNavigator::Impl::EndFlushIfStarted() {
+  std::lock_guard g(flushLock);
+  if (!flushing) return;
+  flushing = false;
+  for (NavPin* p : Connected()) {
+    p->DeliverEndFlush();
+    p->DeliverNewSegment(0, INT64_MAX, 1.0);
+    p->discontinuity = true;
+  }
+}
+
+void DvdNavigator::Impl::Deliver(NavPin* pin, const std::uint8_t* data, int size,
+                                 std::int64_t pts90k, bool sync) {
+  if (!pin->IsConnected() || size <= 0 || size > pin->BufferBytes()) return;
+  ComPtr<IMediaSample> sample;
+  if (FAILED(pin->GetDeliveryBuffer(sample.Put())) || !sample) return;
+  BYTE* buffer = nullptr;
+  sample->GetPointer(&buffer);
+  std::memcpy(buffer, data, static_cast<std::size_t>(size));
+  sample->SetActualDataLength(size);
+  if (pts90k != kNoPts) {
+    REFERENCE_TIME start = From90k(pts90k + offset90k);
+    REFERENCE_TIME end = start + 1;
+    sample->SetTime(&start, &end);
+  }
+  sample->SetSyncPoint(sync ? 1 : 0);
+  sample->SetDiscontinuity(pin->discontinuity ? 1 : 0);
+  pin->discontinuity = false;
+  pin->Deliver(sample.Get());  // refused while flushing: the data is stale anyway
+}
+
+void DvdNavigator::Impl::DrainVideo() {
+  // The decoder holds the newest picture back until the next one; a still has no next one,
+  // so the held picture is pushed out by a sequence end code on its own.
+  videoFramer.Drain([&](const std::uint8_t* d, int n, std::int64_t pts, bool key) {
+    Deliver(video, d, n, pts, key);
+  });
+  static const std::uint8_t kSequenceEnd[] = {0x00, 0x00, 0x01, 0xB7};
+  Deliver(video, kSequenceEnd, 4, kNoPts, false);
+  videoFramer.Reset(AV_CODEC_ID_MPEG2VIDEO);
+}
+
+void DvdNavigator::Impl::Demux(const std::uint8_t* b, int len) {
+  int pos = 0;
+  if (len >= 14 && b[0] == 0 && b[1] == 0 && b[2] == 1 && b[3] == 0xBA) {
+    pos = (b[4] & 0xC0) == 0x40 ? 14 + (b[13] & 7) : 12;  // MPEG-2 or MPEG-1 pack header
+  }
+  while (pos + 6 <= len) {
+    if (b[pos] != 0 || b[pos + 1] != 0 || b[pos + 2] != 1) return;
+    const int id = b[pos + 3];
+    const int pesLen = (b[pos + 4] << 8) | b[pos + 5];
+    const int end = std::min(len, pos + 6 + pesLen);
+    if (id == 0xBA) return;
+    const bool media = id == 0xE0 || id == 0xBD || (id >= 0xC0 && id <= 0xDF);
+    if (media && pos + 9 <= end) {
+      const std::uint8_t* h = b + pos;
+      std::int64_t pts = kNoPts;
+      int payload = pos + 9 + h[8];
+      if ((h[6] & 0xC0) == 0x80) {
+        if ((h[7] & 0x80) && pos + 14 <= end) {
+          pts = (static_cast<std::int64_t>(h[9] & 0x0E) << 29) | (h[10] << 22) |
+                ((h[11] & 0xFE) << 14) | (h[12] << 7) | (h[13] >> 1);
+        }
+      } else {
+        payload = end;  // not an MPEG-2 PES header: nothing we can use
+      }
+      if (payload < end) {
+        int subId = -1;
+        const std::uint8_t* data = b + payload;
+        int size = end - payload;
+        if (id == 0xBD) {
+          subId = data[0];
+          int skip = 1;
+          if ((subId & 0xF0) == 0x80) skip = 4;         // AC3, DTS: frame count, pointer
+          else if ((subId & 0xF0) == 0xA0) skip = 4;    // LPCM: its 3-byte header stays
+          if (size <= skip) subId = -1;
+          data += skip;
+          size -= skip;
+        }
+        if (size > 0 && (id != 0xBD || subId >= 0)) OnPes(id, subId, data, size, pts);
+      }
+    }
+    pos = end;
+  }
+}
+
+void DvdNavigator::Impl::OnPes(int id, int subId, const std::uint8_t* data, int size,
+                               std::int64_t pts) {
+  if (id == 0xE0) {
+    videoFramer.Feed(data, size, pts, [&](const std::uint8_t* d, int n, std::int64_t p, bool key) {
+      Deliver(video, d, n, p, key);
+    });
+    return;
+  }
+  AVCodecID codec = AV_CODEC_ID_NONE;
+  int number = -1;
+  if (id >= 0xC0 && id <= 0xDF) {
+    codec = AV_CODEC_ID_MP2;
+    number = (id - 0xC0) & 7;
+  } else if (subId >= 0x80 && subId <= 0x87) {
+    codec = AV_CODEC_ID_AC3;
+    number = subId - 0x80;
+  } else if (subId >= 0x88 && subId <= 0x8F) {
+    codec = AV_CODEC_ID_DTS;
+    number = subId - 0x88;
+  } else if (subId >= 0xA0 && subId <= 0xA7) {
+    codec = AV_CODEC_ID_PCM_DVD;
+    number = subId - 0xA0;
+  }
+  if (codec != AV_CODEC_ID_NONE) {
+    if (number != audioPhysical || !audio->IsConnected()) return;
+    if (codec != audioCodec) {
+      // The audio pin was connected for another coding; the decoder cannot take this one.
+      if (!warnedFormat) {
+        warnedFormat = true;
+        Event(EC_DVD_WARNING, 2, 0);  // format not supported
+      }
+      return;
+    }
+    audioFramer.Feed(data, size, pts, [&](const std::uint8_t* d, int n, std::int64_t p, bool) {
+      Deliver(audio, d, n, p, true);
+    });
+    return;
+  }
+  if (subId >= 0x20 && subId <= 0x3F) {
+    if (subId - 0x20 != spuPhysical || !sub->IsConnected()) return;
+    {
+      std::lock_guard g(m);
+      if (snap.domain == DVD_DOMAIN_Title && !snap.spuOn) return;
+    }
+    // A subpicture unit spans packets; its size is in its first two bytes.
+    if (spuUnit.empty()) {
+      if (size < 2) return;
+      spuWanted = static_cast<std::size_t>((data[0] << 8) | data[1]);
+      spuPts = pts;
+    }
+    spuUnit.insert(spuUnit.end(), data, data + size);
+    if (spuWanted > 0 && spuUnit.size() >= spuWanted) {
+      Deliver(sub, spuUnit.data(), static_cast<int>(spuWanted), spuPts, true);
+      spuUnit.clear();
+    }
+  }
+}
+
+void DvdNavigator::Impl::UpdatePlace() {
+  DVD_DOMAIN domain = DVD_DOMAIN_Stop;
+  if (dvdnav_is_domain_fp(nav)) domain = DVD_DOMAIN_FirstPlay;
+  else if (dvdnav_is_domain_vmgm(nav)) domain = DVD_DOMAIN_VideoManagerMenu;
+  else if (dvdnav_is_domain_vtsm(nav)) domain = DVD_DOMAIN_VideoTitleSetMenu;
+  else if (dvdnav_is_domain_vts(nav)) domain = DVD_DOMAIN_Title;
+  int32_t title = 0, part = 0;
+  dvdnav_current_title_info(nav, &title, &part);
+  ULONG newTitle = domain == DVD_DOMAIN_Title && title > 0 ? static_cast<ULONG>(title) : 0;
+  ULONG newChapter = domain == DVD_DOMAIN_Title && part > 0 ? static_cast<ULONG>(part) : 0;
+  const std::int64_t length =
+      newTitle && newTitle <= titles.size() ? titles[newTitle - 1].length90k : 0;
+  DVD_DOMAIN old;
+  ULONG oldTitle, oldChapter;
+  {
+    std::lock_guard g(m);
+    old = snap.domain;
+    oldTitle = snap.title;
+    oldChapter = snap.chapter;
+    snap.domain = domain;
+    snap.title = newTitle;
+    snap.chapter = newChapter;
+    snap.titleLength90k = length;
+  }
+  // The streams of the new place are known before anyone hears of it.
+  if (domain != old || newTitle != oldTitle) UpdateStreams();
+  if (domain != old) Event(EC_DVD_DOMAIN_CHANGE, domain, 0);
+  if (newTitle && newTitle != oldTitle) Event(EC_DVD_TITLE_CHANGE, static_cast<LONG_PTR>(newTitle), 0);
+  if (newChapter && (newChapter != oldChapter || newTitle != oldTitle))
+    Event(EC_DVD_CHAPTER_START, static_cast<LONG_PTR>(newChapter), 0);
+}
+
+void DvdNavigator::Impl::UpdateStreams() {
+  // In a title the program chain says which streams exist (a logical stream maps to a
+  // physical one, or to none); menus have no choice of streams.
+  // The title set's own tables give the streams and languages; what libdvdnav answers for
+  // them lags behind a change of domain.
+  const bool inTitle = dvdnav_is_domain_vts(nav) != 0;
+  std::array<std::uint16_t, 8> al;
+  std::array<std::uint16_t, 32> sl;
+  al.fill(0xffff);
+  sl.fill(0xffff);
+  ULONG ac = 0, sc = 0;
+  if (inTitle && currentVts > 0 && static_cast<std::size_t>(currentVts) < titleSets.size()) {
+    const TitleSetStreams& t = titleSets[static_cast<std::size_t>(currentVts)];
+    for (std::size_t i = 0; i < t.audio.size(); ++i) al[i] = t.audio[i];
+    for (std::size_t i = 0; i < t.spu.size(); ++i) sl[i] = t.spu[i];
+    ac = static_cast<ULONG>(t.audio.size());
+    sc = static_cast<ULONG>(t.spu.size());
+  }
+  int audioNow = -1, spuNow = -1;
+  if (inTitle && !audioUserChoice) {
+    audioNow = dvdnav_get_active_audio_stream(nav);
+    if (audioNow < 0 || audioNow >= static_cast<int>(ac)) audioNow = 0;
+    audioPhysical = static_cast<int>(PhysicalAudioFor(static_cast<ULONG>(audioNow)));
+  }
+  if (inTitle && !spuUserChoice) {
+    spuNow = dvdnav_get_active_spu_stream(nav);
+    spuNow = spuNow < 0 ? 0 : (spuNow & 0x1F);
+    if (spuNow >= static_cast<int>(sc)) spuNow = 0;
+    spuPhysical = static_cast<int>(PhysicalSpuFor(static_cast<ULONG>(spuNow)));
+  }
+  bool audioChanged = false, spuChanged = false;
+  LCID audioLcid = 0, spuLcid = 0;
+  {
+    std::lock_guard g(m);
+    snap.audioLang = al;
+    snap.spuLang = sl;
+    snap.audioCount = ac;
+    snap.spuCount = sc;
+    if (audioNow >= 0) {
+      audioChanged = snap.audio != static_cast<ULONG>(audioNow);
+      snap.audio = static_cast<ULONG>(audioNow);
+      audioLcid = LanguageFromDiscCode(al[audioNow]);
+    }
+    if (spuNow >= 0) {
+      spuChanged = snap.spu != static_cast<ULONG>(spuNow);
+      snap.spu = static_cast<ULONG>(spuNow);
+      spuLcid = LanguageFromDiscCode(sl[spuNow]);
+    }
+  }
+  if (audioChanged) Event(EC_DVD_AUDIO_STREAM_CHANGE, audioNow, static_cast<LONG_PTR>(audioLcid));
+  if (spuChanged) Event(EC_DVD_SUBPICTURE_STREAM_CHANGE, spuNow, static_cast<LONG_PTR>(spuLcid));
+}
+
+void DvdNavigator::Impl::OnNav() {
+  // The place first, so that a new domain is told before the buttons of its first block.
+  UpdatePlace();
+  pci_t* pci = dvdnav_get_current_nav_pci(nav);
+  if (!pci) return;
+  // Timing: the output time runs on across VOBUs that follow each other; a jump in the
+  // disc's time is closed up, and after a flush or a still the time restarts at the clock.
+  const std::int64_t s = pci->pci_gi.vobu_s_ptm, e = pci->pci_gi.vobu_e_ptm;
+  if (resync) {
+    offset90k = std::max(StreamNow90k() + kResyncLead90k, lastOutEnd) - s;
+    resync = false;
+  } else if (s != lastVobuEnd) {
+    offset90k = lastOutEnd - s;
+  }
+  lastVobuEnd = e;
+  lastOutEnd = e + offset90k;
+
+  const ULONG uops = UopsFrom(dvdnav_get_restrictions(nav));
+  int32_t button = 0;
+  dvdnav_get_current_highlight(nav, &button);
+  const ULONG buttons = pci->hli.hl_gi.hli_ss ? (pci->hli.hl_gi.btn_ns & 0x3F) : 0;
+  const std::int64_t now = dvdnav_get_current_time(nav);
+  bool uopsChanged, buttonsChanged, hmsf;
+  std::int64_t length;
+  DVD_DOMAIN domain;
+  {
+    std::lock_guard g(m);
+    uopsChanged = uops != snap.uops;
+    buttonsChanged = buttons != snap.buttons || (buttons && static_cast<ULONG>(button) != snap.button);
+    snap.uops = uops;
+    snap.buttons = buttons;
+    snap.button = buttons ? static_cast<ULONG>(button) : 0;
+    snap.pci = *pci;
+    snap.havePci = true;
+    snap.time90k = now;
+    hmsf = snap.hmsfEvents;
+    domain = snap.domain;
+    length = snap.titleLength90k;
+  }
+  if (uopsChanged) Event(EC_DVD_VALID_UOPS_CHANGE, static_cast<LONG_PTR>(uops), 0);
+  if (buttonsChanged)
+    Event(EC_DVD_BUTTON_CHANGE, static_cast<LONG_PTR>(buttons), buttons ? button : 0);
+  if (domain == DVD_DOMAIN_Title && now >= 0) {
+    const int second = static_cast<int>(now / 90000);
+    if (second != lastSecond) {
+      lastSecond = second;
+      if (hmsf && (length <= 0 || now <= length)) {
+        DVD_HMSF_TIMECODE t;
+        t.bHours = static_cast<std::uint8_t>(second / 3600);
+        t.bMinutes = static_cast<std::uint8_t>(second / 60 % 60);
+        t.bSeconds = static_cast<std::uint8_t>(second % 60);
+        t.bFrames = static_cast<std::uint8_t>((now % 90000) * (pal ? 25 : 30) / 90000);
+        Event(EC_DVD_CURRENT_HMSF_TIME, static_cast<LONG_PTR>(HmsfToParam(t)),
+              pal ? DVD_TC_FLAG_25fps : DVD_TC_FLAG_30fps);
+      }
+    }
+  } else {
+    lastSecond = -1;
+  }
+  EndAwaiting(S_OK);
+}
+
+void DvdNavigator::Impl::Run() {
+  std::vector<std::uint8_t> buffer(kBlockSize);
+  for (;;) {
+    std::deque<Command> todo;
+    {
+      std::unique_lock g(m);
+      if (quit) return;
+      todo.swap(commands);
+      if (todo.empty()) {
+        const bool waitForever = stopped || (snap.inStill && !stillDeadlineSet);
+        if (waitForever) {
+          cv.wait(g, [&] { return quit || !commands.empty(); });
+          continue;
+        }
+        if (snap.inStill) {
+          if (cv.wait_until(g, stillDeadline, [&] { return quit || !commands.empty(); }))
+            continue;
+        }
+      }
+    }
+    bool moved = false;
+    for (Command& c : todo) {
+      if (c.cmd) c.cmd->Start();
+      bool still;
+      {
+        std::lock_guard g(m);
+        still = snap.inStill;
+      }
+      if (c.moves && still) dvdnav_still_skip(nav);
+      const HRESULT hr = c.run();
+      if (c.moves && SUCCEEDED(hr)) {
+        moved = true;
+        stopped = false;
+        if (c.cmd) awaiting.push_back(c.cmd);
+      } else if (c.cmd) {
+        c.cmd->End(hr);
+      }
+    }
+    if (moved) {
+      bool wasStill;
+      {
+        std::lock_guard g(m);
+        wasStill = snap.inStill;
+        snap.inStill = false;
+      }
+      stillDeadlineSet = false;
+      if (wasStill) Event(EC_DVD_STILL_OFF, 0, 0);
+      videoFramer.Reset(AV_CODEC_ID_MPEG2VIDEO);
+      audioFramer.Reset(audioFramer.codec);
+      spuUnit.clear();
+      resync = true;
+      lastOutEnd = 0;
+    }
+    EndFlushIfStarted();
+    if (stopped) continue;
+
+    bool still;
+    {
+      std::lock_guard g(m);
+      still = snap.inStill;
+    }
+    if (still) {
+      // Stay on the still (the top of the loop waits) unless a timed one ran out.
+      if (!stillDeadlineSet || std::chrono::steady_clock::now() < stillDeadline) continue;
+      {
+        std::lock_guard g(m);
+        snap.inStill = false;
+      }
+      stillDeadlineSet = false;
+      dvdnav_still_skip(nav);
+      resync = true;
+      Event(EC_DVD_STILL_OFF, 0, 0);
+    }
+
+    int32_t event = 0, len = 0;
+    if (dvdnav_get_next_block(nav, buffer.data(), &event, &len) != DVDNAV_STATUS_OK) {
+      const bool gone = !IsDir(path) && !IsFile(path);
+      Event(gone ? EC_DVD_DISC_EJECTED : EC_DVD_WARNING, gone ? 0 : 6, 0);
+      event = DVDNAV_STOP;
+    }
+    switch (event) {
+      case DVDNAV_BLOCK_OK:
+        Demux(buffer.data(), len);
+        break;
+      case DVDNAV_NAV_PACKET:
+        OnNav();
+        break;
+      case DVDNAV_STILL_FRAME: {
+        const int length = reinterpret_cast<dvdnav_still_event_t*>(buffer.data())->length;
+        ULONG buttons;
+        {
+          std::lock_guard g(m);
+          snap.inStill = true;
+          buttons = snap.buttons;
+        }
+        DrainVideo();
+        Event(EC_DVD_STILL_ON, buttons ? 0 : 1, length >= 255 ? -1 : length);
+        if (length < 255) {
+          stillDeadlineSet = true;
+          stillDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(length);
+        } else {
+          stillDeadlineSet = false;
+        }
+        resync = true;
+        EndAwaiting(S_OK);
+        break;
+      }
+      case DVDNAV_WAIT:
+        dvdnav_wait_skip(nav);
+        break;
+      case DVDNAV_CELL_CHANGE: {
+        UpdatePlace();
+        UpdateStreams();
+        break;
+      }
+      case DVDNAV_VTS_CHANGE:
+        currentVts = reinterpret_cast<dvdnav_vts_change_event_t*>(buffer.data())->new_vtsN;
+        audioUserChoice = spuUserChoice = false;
+        UpdatePlace();
+        UpdateStreams();
+        break;
+      case DVDNAV_AUDIO_STREAM_CHANGE:
+      case DVDNAV_SPU_STREAM_CHANGE:
+        UpdateStreams();
+        break;
+      case DVDNAV_HIGHLIGHT: {
+        auto* h = reinterpret_cast<dvdnav_highlight_event_t*>(buffer.data());
+        // The count from the newest PCI: the snapshot may still hold the last place's.
+        const pci_t* pci = dvdnav_get_current_nav_pci(nav);
+        const ULONG buttons = pci && pci->hli.hl_gi.hli_ss ? (pci->hli.hl_gi.btn_ns & 0x3F) : 0;
+        bool changed;
+        {
+          std::lock_guard g(m);
+          changed = snap.button != h->buttonN || snap.buttons != buttons;
+          snap.button = h->buttonN;
+          snap.buttons = buttons;
+        }
+        if (changed) Event(EC_DVD_BUTTON_CHANGE, static_cast<LONG_PTR>(buttons), h->buttonN);
+        break;
+      }
+      case DVDNAV_HOP_CHANNEL:
+        videoFramer.Reset(AV_CODEC_ID_MPEG2VIDEO);
+        audioFramer.Reset(audioFramer.codec);
+        spuUnit.clear();
+        break;
+      case DVDNAV_STOP: {
+        videoFramer.Drain([&](const std::uint8_t* d, int n, std::int64_t p, bool k) {
+          Deliver(video, d, n, p, k);
+        });
+        stopped = true;
+        DVD_DOMAIN old;
+        {
+          std::lock_guard g(m);
+          old = snap.domain;
+          snap.domain = DVD_DOMAIN_Stop;
+          snap.title = snap.chapter = 0;
+          snap.buttons = snap.button = 0;
+          snap.havePci = false;
+        }
+        if (old != DVD_DOMAIN_Stop) Event(EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_Stop, 0);
+        Event(EC_DVD_PLAYBACK_STOPPED, 0, 0);
+        for (NavPin* p : Connected()) p->DeliverEndOfStream();
+        EndAwaiting(S_OK);
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+HRESULT DvdNavigator::Impl::Post(std::function<HRESULT()> run, bool moves, IDvdCmd** out) {
+  if (out) *out = nullptr;
+  if (!nav) return VFW_E_DVD_GRAPHNOTREADY;
+  ComPtr<DvdCmd> cmd = MakeCom<DvdCmd>();
+  if (moves && f.State() != State_Stopped) {
+    std::lock_guard g(flushLock);
+    if (!flushing) {
+      flushing = true;
+      for (NavPin* p : Connected()) p->DeliverBeginFlush();
+    }
+  }
+  {
+    std::lock_guard g(m);
+    commands.push_back({std::move(run), cmd, moves});
+  }
+  cv.notify_all();
+  if (out) {
+    cmd->AddRef();
+    *out = cmd.Get();
+  }
+  return S_OK;
+}
+
+// -----------------------------------------------------------------------------------------
+
+DvdNavigator::DvdNavigator()
+    : AddInterfaces(CLSID_KavoroDvdNavigator), impl_(std::make_unique<Impl>(*this)) {}
+
+DvdNavigator::~DvdNavigator() { impl_.reset(); }
+
+HRESULT DvdNavigator::Open(const std::string& path) {
+  if (impl_->nav) return E_UNEXPECTED;
+  if (State() != State_Stopped) return VFW_E_NOT_STOPPED;
+  return impl_->Open(path);
+}
+
+IPin* DvdNavigator::OutputPin(Output which) {
+  switch (which) {
+    case Output::Video: return impl_->video;
+    case Output::Audio: return impl_->audio;
+    case Output::Subpicture: return impl_->sub;
+  }
+  return nullptr;
+}
+
+HRESULT DvdNavigator::OnPause(FILTER_STATE from) {
+  if (from == State_Stopped) impl_->StartThread();
+  return S_OK;
+}
+
+HRESULT DvdNavigator::OnStop() {
+  impl_->StopThread();
+  return S_OK;
+}
+
+namespace {
+HRESULT Result(dvdnav_status_t s) { return s == DVDNAV_STATUS_OK ? S_OK : E_FAIL; }
+}  // namespace
+
+#define KAVORO_DVD_CHECK_UOP(bit)                      \
+  do {                                                 \
+    std::lock_guard g_(impl_->m);                      \
+    if (impl_->snap.uops & (bit)) return VFW_E_DVD_OPERATION_INHIBITED; \
+  } while (0)
+
+HRESULT DvdNavigator::PlayTitle(ULONG title, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (title < 1 || title > impl_->titles.size()) return E_INVALIDARG;
+  KAVORO_DVD_CHECK_UOP(UOP_Play_Title);
+  Impl* i = impl_.get();
+  return i->Post([i, title] { return Result(dvdnav_title_play(i->nav, static_cast<int32_t>(title))); },
+                 true, cmd);
+}
+
+HRESULT DvdNavigator::PlayChapterInTitle(ULONG title, ULONG chapter, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (title < 1 || title > impl_->titles.size() || chapter < 1 ||
+      chapter > impl_->titles[title - 1].chapters)
+    return E_INVALIDARG;
+  KAVORO_DVD_CHECK_UOP(UOP_Play_Chapter);
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, title, chapter] {
+        return Result(dvdnav_part_play(i->nav, static_cast<int32_t>(title),
+                                       static_cast<int32_t>(chapter)));
+      },
+      true, cmd);
+}
+
+HRESULT DvdNavigator::PlayAtTime(const DVD_HMSF_TIMECODE* time, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!time) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  std::int64_t length;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+    if (impl_->snap.uops & UOP_Play_Chapter_Or_AtTime) return VFW_E_DVD_OPERATION_INHIBITED;
+    length = impl_->snap.titleLength90k;
+  }
+  const int fps = impl_->pal ? 25 : 30;
+  if (time->bMinutes > 59 || time->bSeconds > 59 || time->bFrames >= fps) return E_INVALIDARG;
+  const std::int64_t t = (static_cast<std::int64_t>(time->bHours) * 3600 + time->bMinutes * 60 +
+                          time->bSeconds) * 90000 + time->bFrames * 90000 / fps;
+  if (t >= length) return E_INVALIDARG;
+  Impl* i = impl_.get();
+  return i->Post([i, t] { return Result(dvdnav_time_search(i->nav, static_cast<uint64_t>(t))); },
+                 true, cmd);
+}
+
+HRESULT DvdNavigator::StopNavigation() {
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  KAVORO_DVD_CHECK_UOP(UOP_Stop);
+  Impl* i = impl_.get();
+  return i->Post([i] { return Result(dvdnav_stop(i->nav)); }, true, nullptr);
+}
+
+HRESULT DvdNavigator::ReturnFromSubmenu(DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain == DVD_DOMAIN_Title || impl_->snap.domain == DVD_DOMAIN_Stop)
+      return VFW_E_DVD_INVALIDDOMAIN;
+  }
+  KAVORO_DVD_CHECK_UOP(UOP_ReturnFromSubMenu);
+  Impl* i = impl_.get();
+  return i->Post([i] { return Result(dvdnav_go_up(i->nav)); }, true, cmd);
+}
+
+HRESULT DvdNavigator::PlayNextChapter(DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+  }
+  KAVORO_DVD_CHECK_UOP(UOP_PlayNext_Chapter);
+  Impl* i = impl_.get();
+  return i->Post([i] { return Result(dvdnav_next_pg_search(i->nav)); }, true, cmd);
+}
+
+HRESULT DvdNavigator::PlayPrevChapter(DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+  }
+  KAVORO_DVD_CHECK_UOP(UOP_PlayPrev_Chapter);
+  Impl* i = impl_.get();
+  return i->Post([i] { return Result(dvdnav_prev_pg_search(i->nav)); }, true, cmd);
+}
+
+HRESULT DvdNavigator::ShowMenu(DVD_MENU_ID menu, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (menu < DVD_MENU_Title || menu > DVD_MENU_Chapter) return E_INVALIDARG;
+  if (menu == DVD_MENU_Title) KAVORO_DVD_CHECK_UOP(UOP_ShowMenu_Title);
+  if (menu == DVD_MENU_Root) KAVORO_DVD_CHECK_UOP(UOP_ShowMenu_Root);
+  if (menu > DVD_MENU_Root) KAVORO_DVD_CHECK_UOP(0x1000u << (menu - DVD_MENU_Subpicture));
+  Impl* i = impl_.get();
+  const auto id = static_cast<DVDMenuID_t>(static_cast<int>(menu));
+  return i->Post(
+      [i, id] {
+        return dvdnav_menu_call(i->nav, id) == DVDNAV_STATUS_OK ? S_OK
+                                                                  : VFW_E_DVD_MENU_DOES_NOT_EXIST;
+      },
+      true, cmd);
+}
+
+HRESULT DvdNavigator::Resume(DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain == DVD_DOMAIN_Title || impl_->snap.domain == DVD_DOMAIN_Stop)
+      return VFW_E_DVD_INVALIDDOMAIN;
+  }
+  KAVORO_DVD_CHECK_UOP(UOP_Resume);
+  Impl* i = impl_.get();
+  return i->Post(
+      [i] {
+        return dvdnav_menu_call(i->nav, DVD_MENU_Escape) == DVDNAV_STATUS_OK
+                   ? S_OK
+                   : VFW_E_DVD_NO_RESUME_INFORMATION;
+      },
+      true, cmd);
+}
+
+namespace {
+// The button (from 1) of `pci` whose rectangle holds the point; 0 for none.
+ULONG ButtonAt(const pci_t& pci, POINT p) {
+  const unsigned n = pci.hli.hl_gi.hli_ss ? (pci.hli.hl_gi.btn_ns & 0x3F) : 0;
+  for (unsigned b = 0; b < n && b < 36; ++b) {
+    const btni_t& r = pci.hli.btnit[b];
+    if (p.x >= static_cast<LONG>(r.x_start) && p.x <= static_cast<LONG>(r.x_end) &&
+        p.y >= static_cast<LONG>(r.y_start) && p.y <= static_cast<LONG>(r.y_end))
+      return b + 1;
+  }
+  return 0;
+}
+}  // namespace
+
+HRESULT DvdNavigator::SelectRelativeButton(DVD_RELATIVE_BUTTON direction) {
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (direction < DVD_Relative_Upper || direction > DVD_Relative_Right) return E_INVALIDARG;
+  {
+    std::lock_guard g(impl_->m);
+    if (!impl_->snap.buttons) return VFW_E_DVD_NO_BUTTON;
+    if (impl_->snap.uops & UOP_Select_Or_Activate_Button) return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, direction] {
+        pci_t* pci = dvdnav_get_current_nav_pci(i->nav);
+        switch (direction) {
+          case DVD_Relative_Upper: return i->Selected(dvdnav_upper_button_select(i->nav, pci));
+          case DVD_Relative_Lower: return i->Selected(dvdnav_lower_button_select(i->nav, pci));
+          case DVD_Relative_Left: return i->Selected(dvdnav_left_button_select(i->nav, pci));
+          default: return i->Selected(dvdnav_right_button_select(i->nav, pci));
+        }
+      },
+      false, nullptr);
+}
+
+HRESULT DvdNavigator::SelectButton(ULONG button) {
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (!impl_->snap.buttons) return VFW_E_DVD_NO_BUTTON;
+    if (button < 1 || button > impl_->snap.buttons) return E_INVALIDARG;
+    if (impl_->snap.uops & UOP_Select_Or_Activate_Button) return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, button] {
+        return i->Selected(dvdnav_button_select(i->nav, dvdnav_get_current_nav_pci(i->nav),
+                                                static_cast<int32_t>(button)));
+      },
+      false, nullptr);
+}
+
+HRESULT DvdNavigator::ActivateButton() {
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (!impl_->snap.buttons) return VFW_E_DVD_NO_BUTTON;
+    if (impl_->snap.uops & UOP_Select_Or_Activate_Button) return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  Impl* i = impl_.get();
+  return i->Post(
+      [i] { return Result(dvdnav_button_activate(i->nav, dvdnav_get_current_nav_pci(i->nav))); },
+      true, nullptr);
+}
+
+HRESULT DvdNavigator::SelectAtPosition(POINT point) {
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  ULONG b;
+  {
+    std::lock_guard g(impl_->m);
+    b = impl_->snap.havePci ? ButtonAt(impl_->snap.pci, point) : 0;
+    if (b && (impl_->snap.uops & UOP_Select_Or_Activate_Button))
+      return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  if (!b) return VFW_E_DVD_NO_BUTTON;
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, b] {
+        return i->Selected(dvdnav_button_select(i->nav, dvdnav_get_current_nav_pci(i->nav),
+                                                static_cast<int32_t>(b)));
+      },
+      false, nullptr);
+}
+
+HRESULT DvdNavigator::ActivateAtPosition(POINT point) {
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  ULONG b;
+  {
+    std::lock_guard g(impl_->m);
+    b = impl_->snap.havePci ? ButtonAt(impl_->snap.pci, point) : 0;
+    if (b && (impl_->snap.uops & UOP_Select_Or_Activate_Button))
+      return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  if (!b) return VFW_E_DVD_NO_BUTTON;
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, b] {
+        return Result(dvdnav_button_select_and_activate(
+            i->nav, dvdnav_get_current_nav_pci(i->nav), static_cast<int32_t>(b)));
+      },
+      true, nullptr);
+}
+
+HRESULT DvdNavigator::PlayForwards(double speed, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (speed <= 0) return E_INVALIDARG;
+  // Only normal speed is played so far.
+  if (speed != 1.0) return E_NOTIMPL;
+  Impl* i = impl_.get();
+  return i->Post(
+      [i] {
+        i->Event(EC_DVD_PLAYBACK_RATE_CHANGE, 10000, 0);
+        return S_OK;
+      },
+      false, cmd);
+}
+
+HRESULT DvdNavigator::PlayBackwards(double speed, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (speed <= 0) return E_INVALIDARG;
+  return E_NOTIMPL;  // backward play is not built yet
+}
+
+HRESULT DvdNavigator::SelectAudioStream(ULONG stream, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+    if (stream >= impl_->snap.audioCount || impl_->snap.audioLang[stream] == 0xffff)
+      return E_INVALIDARG;
+    if (impl_->snap.uops & UOP_Select_Audio_Stream) return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, stream] {
+        i->audioPhysical = static_cast<int>(i->PhysicalAudioFor(stream));
+        i->audioUserChoice = true;
+        i->audioFramer.Reset(i->audioFramer.codec);
+        i->warnedFormat = false;
+        LCID lcid;
+        {
+          std::lock_guard g(i->m);
+          i->snap.audio = stream;
+          lcid = LanguageFromDiscCode(i->snap.audioLang[stream]);
+        }
+        i->Event(EC_DVD_AUDIO_STREAM_CHANGE, static_cast<LONG_PTR>(stream),
+                 static_cast<LONG_PTR>(lcid));
+        return S_OK;
+      },
+      false, cmd);
+}
+
+HRESULT DvdNavigator::SelectSubpictureStream(ULONG stream, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+    if (stream >= impl_->snap.spuCount || impl_->snap.spuLang[stream] == 0xffff)
+      return E_INVALIDARG;
+    if (impl_->snap.uops & UOP_Select_SubPic_Stream) return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, stream] {
+        i->spuPhysical = static_cast<int>(i->PhysicalSpuFor(stream));
+        i->spuUserChoice = true;
+        i->spuUnit.clear();
+        LCID lcid;
+        {
+          std::lock_guard g(i->m);
+          i->snap.spu = stream;
+          lcid = LanguageFromDiscCode(i->snap.spuLang[stream]);
+        }
+        i->Event(EC_DVD_SUBPICTURE_STREAM_CHANGE, static_cast<LONG_PTR>(stream),
+                 static_cast<LONG_PTR>(lcid));
+        return S_OK;
+      },
+      false, cmd);
+}
+
+HRESULT DvdNavigator::SetSubpictureState(BOOL on, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  KAVORO_DVD_CHECK_UOP(UOP_Select_SubPic_Stream);
+  Impl* i = impl_.get();
+  const bool show = on != 0;
+  return i->Post(
+      [i, show] {
+        std::lock_guard g(i->m);
+        i->snap.spuOn = show;
+        return S_OK;
+      },
+      false, cmd);
+}
+
+HRESULT DvdNavigator::SelectAngle(ULONG angle, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+  }
+  if (angle < 1 || angle > 9) return E_INVALIDARG;
+  KAVORO_DVD_CHECK_UOP(UOP_Select_Angle);
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, angle] {
+        int32_t current = 0, count = 0;
+        dvdnav_get_angle_info(i->nav, &current, &count);
+        if (static_cast<int32_t>(angle) > count) return E_INVALIDARG;
+        return Result(dvdnav_angle_change(i->nav, static_cast<int32_t>(angle)));
+      },
+      false, cmd);
+}
+
+HRESULT DvdNavigator::SetState(IDvdState*, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  return E_NOTIMPL;  // saved places are not built yet
+}
+
+HRESULT DvdNavigator::SetOption(DVD_OPTION_FLAG option, BOOL on) {
+  switch (option) {
+    case DVD_ResetOnStop:
+      impl_->resetOnStop = on != 0;
+      return S_OK;
+    case DVD_HMSF_TimeCodeEvents: {
+      std::lock_guard g(impl_->m);
+      impl_->snap.hmsfEvents = on != 0;
+      return S_OK;
+    }
+    case DVD_NotifyParentalLevelChange:
+    case DVD_AudioDuringFFwdRew:
+      return S_OK;  // no parental levels and no fast play here: nothing to tell or to mute
+  }
+  return E_INVALIDARG;
+}
+
+// -----------------------------------------------------------------------------------------
+// IDvdInfo2
+
+HRESULT DvdNavigator::GetCurrentDomain(DVD_DOMAIN* domain) {
+  if (!domain) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  std::lock_guard g(impl_->m);
+  *domain = impl_->snap.domain;
+  return S_OK;
+}
+
+namespace {
+DVD_HMSF_TIMECODE Hmsf(std::int64_t t90k, bool pal) {
+  if (t90k < 0) t90k = 0;
+  const std::int64_t s = t90k / 90000;
+  DVD_HMSF_TIMECODE t;
+  t.bHours = static_cast<std::uint8_t>(s / 3600);
+  t.bMinutes = static_cast<std::uint8_t>(s / 60 % 60);
+  t.bSeconds = static_cast<std::uint8_t>(s % 60);
+  t.bFrames = static_cast<std::uint8_t>((t90k % 90000) * (pal ? 25 : 30) / 90000);
+  return t;
+}
+}  // namespace
+
+HRESULT DvdNavigator::GetCurrentLocation(DVD_PLAYBACK_LOCATION2* location) {
+  if (!location) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  std::lock_guard g(impl_->m);
+  if (impl_->snap.domain == DVD_DOMAIN_Stop) return VFW_E_DVD_INVALIDDOMAIN;
+  location->TitleNum = impl_->snap.title;
+  location->ChapterNum = impl_->snap.chapter;
+  location->TimeCode = Hmsf(impl_->snap.domain == DVD_DOMAIN_Title ? impl_->snap.time90k : 0,
+                            impl_->pal);
+  location->TimeCodeFlags = impl_->pal ? DVD_TC_FLAG_25fps : DVD_TC_FLAG_30fps;
+  return S_OK;
+}
+
+HRESULT DvdNavigator::GetTotalTitleTime(DVD_HMSF_TIMECODE* total, ULONG* flags) {
+  if (!total) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  std::lock_guard g(impl_->m);
+  if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+  *total = Hmsf(impl_->snap.titleLength90k, impl_->pal);
+  if (flags) *flags = impl_->pal ? DVD_TC_FLAG_25fps : DVD_TC_FLAG_30fps;
+  return S_OK;
+}
+
+HRESULT DvdNavigator::GetNumberOfChapters(ULONG title, ULONG* chapters) {
+  if (!chapters) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (title < 1 || title > impl_->titles.size()) return E_INVALIDARG;
+  *chapters = impl_->titles[title - 1].chapters;
+  return S_OK;
+}
+
+HRESULT DvdNavigator::GetCurrentButton(ULONG* available, ULONG* current) {
+  if (!available || !current) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  std::lock_guard g(impl_->m);
+  *available = impl_->snap.buttons;
+  *current = impl_->snap.button;
+  return impl_->snap.buttons ? S_OK : VFW_E_DVD_NO_BUTTON;
+}
+
+HRESULT DvdNavigator::GetCurrentAudio(ULONG* available, ULONG* current) {
+  if (!available || !current) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  std::lock_guard g(impl_->m);
+  *available = impl_->snap.audioCount;
+  *current = impl_->snap.audio;
+  return S_OK;
+}
+
+HRESULT DvdNavigator::GetCurrentSubpicture(ULONG* available, ULONG* current, BOOL* disabled) {
+  if (!available || !current || !disabled) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  std::lock_guard g(impl_->m);
+  *available = impl_->snap.spuCount;
+  *current = impl_->snap.spu;
+  *disabled = impl_->snap.spuOn ? 0 : 1;
+  return S_OK;
+}
+
+HRESULT DvdNavigator::GetCurrentUOPS(ULONG* uops) {
+  if (!uops) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  std::lock_guard g(impl_->m);
+  *uops = impl_->snap.uops;
+  return S_OK;
+}
+
+HRESULT DvdNavigator::GetAudioLanguage(ULONG stream, LCID* language) {
+  if (!language) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  std::lock_guard g(impl_->m);
+  if (stream >= 8 || impl_->snap.audioLang[stream] == 0xffff) return E_INVALIDARG;
+  *language = LanguageFromDiscCode(impl_->snap.audioLang[stream]);
+  return S_OK;
+}
+
+HRESULT DvdNavigator::GetSubpictureLanguage(ULONG stream, LCID* language) {
+  if (!language) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  std::lock_guard g(impl_->m);
+  if (stream >= 32 || impl_->snap.spuLang[stream] == 0xffff) return E_INVALIDARG;
+  *language = LanguageFromDiscCode(impl_->snap.spuLang[stream]);
+  return S_OK;
+}
+
+HRESULT DvdNavigator::GetButtonAtPosition(POINT point, ULONG* button) {
+  if (!button) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  std::lock_guard g(impl_->m);
+  const ULONG b = impl_->snap.havePci ? ButtonAt(impl_->snap.pci, point) : 0;
+  if (!b) return VFW_E_DVD_NO_BUTTON;
+  *button = b;
+  return S_OK;
+}
+
+HRESULT DvdNavigator::GetState(IDvdState** state) {
+  if (!state) return E_POINTER;
+  *state = nullptr;
+  return E_NOTIMPL;  // saved places are not built yet
+}
+
+}  // namespace kavoro::media
