@@ -76,9 +76,8 @@ struct IMixerPinConfig2 : IMixerPinConfig {
   static constexpr IID kIID = MakeGuid(0xEBF47182, 0x8764, 0x11D1, 0x9E, 0x69, 0x00, 0xC0, 0x4F,
                                        0xD7, 0xC1, 0x5B);
   using Base = IMixerPinConfig;
-  // Writes the values whose DDCOLOR_ bits are set in dwFlags; the picture shows them from the
-  // next frame on (a paused picture at once). E_INVALIDARG for dwSize other than 40 or a
-  // value out of range.
+  // Writes the values whose DDCOLOR_ bits are set in dwFlags; pictures mixed from now on show
+  // them. E_INVALIDARG for dwSize other than 40 or a value out of range (nothing is written).
   virtual HRESULT SetOverlaySurfaceColorControls(const DDCOLORCONTROL* controls) = 0;
   // Fills every value; dwFlags tells which ones the mixer supports.
   virtual HRESULT GetOverlaySurfaceColorControls(DDCOLORCONTROL* controls) = 0;

@@ -9,6 +9,7 @@
 #include "platform/media/FilterCatalog.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/media/MediaClasses.h"
+#include "platform/media/OverlayMixer.h"
 #include "platform/media/ReferenceClock.h"
 #include "platform/media/VideoDecoder.h"
 #include "platform/media/VideoRenderer.h"
@@ -82,6 +83,15 @@ void RegisterAll() {
                         Record(CLSID_VideoRenderer, "Video Renderer", kClassicVideoRendererMerit,
                                {Pin("Input", false, {i420})}),
                         Creator<VideoRenderer>(CLSID_VideoRenderer));
+  // The mixer is put into a graph by the application only (merit: never by graph building).
+  const ModuleMediaType argb{MEDIATYPE_Video, MEDIASUBTYPE_ARGB32};
+  for (const CLSID& mixer : {CLSID_OverlayMixer, CLSID_OverlayMixer2}) {
+    RegisterBuiltInFilter(cat,
+                          Record(mixer, "Overlay Mixer", MERIT_DO_NOT_USE,
+                                 {Pin("Input0", false, {i420}), Pin("Input1", false, {argb}),
+                                  Pin("Output", true, {i420})}),
+                          Creator<OverlayMixer>(mixer));
+  }
 }
 
 }  // namespace

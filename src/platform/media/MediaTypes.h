@@ -48,6 +48,9 @@ constexpr GUID MEDIATYPE_Subpicture = MakeGuid(0xE06D802D, 0xDB46, 0x11CF, 0xB4,
 constexpr GUID MEDIASUBTYPE_RGB32 = MakeGuid(0xE436EB7E, 0x524F, 0x11CE, 0x9F, 0x53, 0x00, 0x20,
                                              0xAF, 0x0B, 0xA7, 0x70);
 constexpr GUID MEDIASUBTYPE_I420 = FourCCGuid(MakeFourCC('I', '4', '2', '0'));
+// 32-bit pictures with alpha (0xAARRGGBB), rows bottom-up as in a DIB: overlays such as captions.
+constexpr GUID MEDIASUBTYPE_ARGB32 = MakeGuid(0x773C9AC0, 0x3274, 0x11D0, 0xB7, 0x24, 0x00, 0xAA,
+                                              0x00, 0x6C, 0x1A, 0x01);
 constexpr GUID MEDIASUBTYPE_PCM = FourCCGuid(0x00000001);
 constexpr GUID MEDIASUBTYPE_Line21_BytePair = MakeGuid(0x6E8D4A22, 0x310C, 0x11D0, 0xB7, 0x9A,
                                                        0x00, 0xAA, 0x00, 0x37, 0x67, 0xA7);
