@@ -80,6 +80,19 @@ void Make(const std::string& name, const std::string& path) {
     std::ofstream(tmp, std::ios::binary) << riff;
     fs::rename(tmp, path);
     return;
+  } else if (name == "tune.mid") {
+    // Tempo 120, piano, one A4 held for two quarter notes (1 s), end of track.
+    const std::string track(
+        "\x00\xFF\x51\x03\x07\xA1\x20"
+        "\x00\xC0\x00"
+        "\x00\x90\x45\x64"
+        "\x87\x40\x80\x45\x40"
+        "\x00\xFF\x2F\x00", 23);
+    std::string smf("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xE0", 14);
+    smf += std::string("MTrk\x00\x00\x00", 7) + static_cast<char>(track.size()) + track;
+    std::ofstream(tmp, std::ios::binary) << smf;
+    fs::rename(tmp, path);
+    return;
   } else if (name == "unknown.avi") {
     const std::string plain = Dir() + "/unknown-plain.avi";
     Run(std::string(kFfmpeg) +

@@ -25,6 +25,7 @@ namespace kavoro::testing {
 //   "unknown.avi" 1 s of video whose codec nobody knows, and a PCM tone.
 //   "format.EXT"  1 s of red picture and a tone in the container of EXT: vob, avi, mpg, dat
 //                 (plain MPEG), wmv, asf, mov; sound only for mp3 and wav.
+//   "tune.mid"    a MIDI file: one piano note held for 1 s.
 //   "cdxa.dat"    format.dat wrapped as a Video CD keeps it: RIFF/CDXA around mode-2 sectors.
 std::string Fixture(const std::string& name);
 // Writes `bytes` into the fixture folder and returns the path.

@@ -37,6 +37,8 @@ const Case kCases[] = {
     {"zero-length", [] { return WriteFile("empty.mpg", ""); }, VFW_E_FILE_TOO_SHORT, true},
     {"plain text", [] { return WriteFile("notes.txt", "Shopping list\nmilk\nbread\n"); },
      VFW_E_UNKNOWN_FILE_TYPE, true},
+    {"damaged MIDI", [] { return WriteFile("damaged.mid", std::string("MThd\0\0\0\6\0\0\0\1\1\xE0MTrk\0\0\0\x40\0\x90", 24)); },
+     VFW_E_INVALID_FILE_FORMAT, true},
     {"random bytes", [] { return WriteFile("noise.avi", Noise()); }, S_OK, false},
     {"truncated", [] { return WriteFile("truncated.mpg", Damaged("truncated.mpg")); }, S_OK, false},
     {"corrupt middle", [] { return WriteFile("corrupt.mpg", Damaged("corrupt.mpg")); }, S_OK, false},

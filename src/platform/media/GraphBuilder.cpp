@@ -1,5 +1,6 @@
 // Intelligent connect: the graph-building half of the filter graph manager.
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "platform/com/ClassRegistry.h"
@@ -8,6 +9,7 @@
 #include "platform/media/FilterGraph.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MediaErrors.h"
+#include "platform/media/MidiFile.h"
 
 namespace kavoro::media {
 namespace {
@@ -156,9 +158,18 @@ HRESULT FilterGraph::RenderPin(IPin* output, int depth, bool existingOnly) {
 }
 
 HRESULT FilterGraph::LoadSource(const std::string& file, ComPtr<IBaseFilter>* source) {
+  // MIDI files go to the synthesizer; everything else to the demuxer, which probes it.
+  std::uint8_t head[12] = {};
+  std::size_t got = 0;
+  if (std::FILE* in = std::fopen(file.c_str(), "rb")) {
+    got = std::fread(head, 1, sizeof head, in);
+    std::fclose(in);
+  }
+  const CLSID& kind = MidiFile::LooksLikeMidi(head, got) ? CLSID_KavoroMidiSource
+                                                         : CLSID_KavoroFileSource;
   ComPtr<IBaseFilter> f;
-  HRESULT hr = CoCreateInstance(CLSID_KavoroFileSource, nullptr, CLSCTX_INPROC_SERVER,
-                                IIDOf<IBaseFilter>(), f.PutVoid());
+  HRESULT hr = CoCreateInstance(kind, nullptr, CLSCTX_INPROC_SERVER, IIDOf<IBaseFilter>(),
+                                f.PutVoid());
   if (FAILED(hr)) return VFW_E_CANNOT_LOAD_SOURCE_FILTER;
   ComPtr<IFileSourceFilter> load = f.As<IFileSourceFilter>();
   if (!load) return VFW_E_CANNOT_LOAD_SOURCE_FILTER;

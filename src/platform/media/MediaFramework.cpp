@@ -9,6 +9,7 @@
 #include "platform/media/FilterCatalog.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/media/MediaClasses.h"
+#include "platform/media/MidiSource.h"
 #include "platform/media/OverlayMixer.h"
 #include "platform/media/ReferenceClock.h"
 #include "platform/media/VideoDecoder.h"
@@ -55,6 +56,7 @@ void RegisterAll() {
                         Creator<CaptureGraphBuilder>());
   classes.RegisterClass(CLSID_SystemClock, "System Clock", Creator<SystemClock>());
   classes.RegisterClass(CLSID_KavoroFileSource, "File Source", Creator<FileSource>());
+  classes.RegisterClass(CLSID_KavoroMidiSource, "MIDI Source", Creator<MidiSource>());
 
   const ModuleMediaType anyVideo{MEDIATYPE_Video, GUID_NULL};
   const ModuleMediaType anyAudio{MEDIATYPE_Audio, GUID_NULL};
