@@ -89,6 +89,10 @@ HRESULT FakeGraph::QueryInterface(REFIID riid, void** ppv) {
   if (riid == IMediaControl::kIID) allowed = script_.mediaControl;
   if (riid == IMediaEventEx::kIID || riid == IMediaEvent::kIID) allowed = script_.mediaEvents;
   if (riid == IProbe::kIID) allowed = script_.probe;
+  if (riid == IMediaSeeking::kIID) {
+    if (!script_.seeking) return Gated<Com>(this, false, riid, ppv);
+    return script_.seeking->QueryInterface(riid, ppv);
+  }
   return Gated<Com>(this, allowed, riid, ppv);
 }
 
@@ -191,6 +195,35 @@ void FakeGraph::QueueEvent(LONG code, LONG_PTR p1, LONG_PTR p2, bool post) {
   }
 }
 
+HRESULT FakeSeeking::GetDuration(LONGLONG* value) {
+  if (SUCCEEDED(durationResult)) *value = duration;
+  return durationResult;
+}
+
+HRESULT FakeSeeking::GetStopPosition(LONGLONG* value) {
+  if (SUCCEEDED(stopResult)) *value = stop;
+  return stopResult;
+}
+
+HRESULT FakeSeeking::GetCurrentPosition(LONGLONG* value) {
+  if (SUCCEEDED(currentResult)) *value = current;
+  return currentResult;
+}
+
+HRESULT FakeSeeking::SetPositions(LONGLONG* newCurrent, DWORD currentFlags, LONGLONG* newStop,
+                                  DWORD stopFlags) {
+  Log("SetPositions " + std::to_string(newCurrent ? *newCurrent : -1) + " flags " +
+      std::to_string(currentFlags) + " " + std::to_string(newStop ? *newStop : -1) + " flags " +
+      std::to_string(stopFlags));
+  if ((currentFlags & AM_SEEKING_PositioningBitsMask) == AM_SEEKING_AbsolutePositioning) {
+    current = *newCurrent;
+  }
+  if ((stopFlags & AM_SEEKING_PositioningBitsMask) == AM_SEEKING_AbsolutePositioning) {
+    stop = *newStop;
+  }
+  return S_OK;
+}
+
 HRESULT FakeCaptureBuilder::QueryInterface(REFIID riid, void** ppv) {
   using Com = ComObject<ICaptureGraphBuilder2, IProbe>;
   return Gated<Com>(this, riid != IProbe::kIID || probe_, riid, ppv);
@@ -220,6 +253,21 @@ HRESULT FakeDvdNavigator::GetSubpictureLanguage(ULONG stream, LCID* language) {
   Log("GetSubpictureLanguage " + std::to_string(stream));
   auto it = subpicture.find(stream);
   *language = it == subpicture.end() ? 0 : it->second;
+  return S_OK;
+}
+
+HRESULT FakeDvdNavigator::PlayAtTime(const DVD_HMSF_TIMECODE* time, DWORD flags,
+                                     IDvdCmd** cmd) {
+  char text[64];
+  std::snprintf(text, sizeof text, "PlayAtTime %u:%02u:%02u.%u flags %u", time->bHours,
+                time->bMinutes, time->bSeconds, time->bFrames, static_cast<unsigned>(flags));
+  Log(text);
+  if (cmd) *cmd = SUCCEEDED(playAtTimeResult) ? new FakeDvdCmd : nullptr;
+  return playAtTimeResult;
+}
+
+HRESULT FakeDvdNavigator::SetOption(DVD_OPTION_FLAG option, BOOL on) {
+  Log("SetOption " + std::to_string(static_cast<int>(option)) + " " + std::to_string(on));
   return S_OK;
 }
 

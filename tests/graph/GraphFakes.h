@@ -16,6 +16,7 @@
 #include "platform/media/IFilterGraph.h"
 #include "platform/media/IMediaControl.h"
 #include "platform/media/IMediaEvent.h"
+#include "platform/media/IMediaSeeking.h"
 #include "platform/media/dvd/IDvdGraphBuilder.h"
 #include "platform/com/storage/Persist.h"
 #include "platform/media/dvd/IDvdControl2.h"
@@ -104,6 +105,39 @@ class FakeFilter : public ComObject<IBaseFilter> {
   std::vector<ComPtr<IPin>> pins_;
 };
 
+// The graph's positions, in 100 ns units. Each read gives its result code; SetPositions is
+// logged and moves the positions it is told to.
+class FakeSeeking : public ComObject<IMediaSeeking> {
+ public:
+  HRESULT GetCapabilities(DWORD*) override { return E_NOTIMPL; }
+  HRESULT CheckCapabilities(DWORD*) override { return E_NOTIMPL; }
+  HRESULT IsFormatSupported(const GUID*) override { return E_NOTIMPL; }
+  HRESULT QueryPreferredFormat(GUID*) override { return E_NOTIMPL; }
+  HRESULT GetTimeFormat(GUID*) override { return E_NOTIMPL; }
+  HRESULT IsUsingTimeFormat(const GUID*) override { return E_NOTIMPL; }
+  HRESULT SetTimeFormat(const GUID*) override { return E_NOTIMPL; }
+  HRESULT GetDuration(LONGLONG* value) override;
+  HRESULT GetStopPosition(LONGLONG* value) override;
+  HRESULT GetCurrentPosition(LONGLONG* value) override;
+  HRESULT ConvertTimeFormat(LONGLONG*, const GUID*, LONGLONG, const GUID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
+                       DWORD stopFlags) override;
+  HRESULT GetPositions(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
+  HRESULT GetAvailable(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
+  HRESULT SetRate(double) override { return E_NOTIMPL; }
+  HRESULT GetRate(double*) override { return E_NOTIMPL; }
+  HRESULT GetPreroll(LONGLONG*) override { return E_NOTIMPL; }
+
+  LONGLONG duration = 0;
+  LONGLONG stop = 0;
+  LONGLONG current = 0;
+  HRESULT durationResult = S_OK;
+  HRESULT stopResult = S_OK;
+  HRESULT currentResult = S_OK;
+};
+
 // What a fake answers for a given call; tests change these before the call.
 struct GraphScript {
   HRESULT run = S_OK;
@@ -113,6 +147,7 @@ struct GraphScript {
   bool mediaControl = true;  // answers IMediaControl
   bool mediaEvents = true;   // answers IMediaEventEx
   bool probe = true;         // answers IProbe
+  ComPtr<FakeSeeking> seeking;  // answers IMediaSeeking with it when set
 };
 
 class FakeGraph : public ComObject<IFilterGraph2, IMediaControl, IMediaEventEx, IProbe> {
@@ -270,7 +305,8 @@ class FakeDvdNavigator : public ComObject<IDvdInfo2, IDvdControl2, IProbe> {
  public:
   HRESULT PlayTitle(ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
   HRESULT PlayChapterInTitle(ULONG, ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
-  HRESULT PlayAtTime(const DVD_HMSF_TIMECODE*, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  // Logged as "PlayAtTime h:m:s.f flags n"; answers playAtTimeResult.
+  HRESULT PlayAtTime(const DVD_HMSF_TIMECODE* time, DWORD flags, IDvdCmd** cmd) override;
   HRESULT Stop() override { return E_NOTIMPL; }
   HRESULT ReturnFromSubmenu(DWORD, IDvdCmd**) override { return E_NOTIMPL; }
   HRESULT PlayNextChapter(DWORD, IDvdCmd**) override { return E_NOTIMPL; }
@@ -289,9 +325,10 @@ class FakeDvdNavigator : public ComObject<IDvdInfo2, IDvdControl2, IProbe> {
   HRESULT SetSubpictureState(BOOL, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
   HRESULT SelectAngle(ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
   HRESULT SetState(IDvdState* state, DWORD flags, IDvdCmd** cmd) override;
-  HRESULT SetOption(DVD_OPTION_FLAG, BOOL) override { return E_NOTIMPL; }
+  HRESULT SetOption(DVD_OPTION_FLAG option, BOOL on) override;
 
   std::uint64_t place = 0;
+  HRESULT playAtTimeResult = S_OK;
   HRESULT setStateResult = S_OK;
   bool statePersists = true;
 
