@@ -843,7 +843,9 @@ void DvdNavigator::Impl::OnNav() {
 }
 
 void DvdNavigator::Impl::Run() {
-  std::vector<std::uint8_t> buffer(kBlockSize);
+  // The stream parsers read a little past the end of what they are given; the padding keeps
+  // those reads inside the buffer (and zero, as they expect).
+  std::vector<std::uint8_t> buffer(kBlockSize + AV_INPUT_BUFFER_PADDING_SIZE);
   for (;;) {
     std::deque<Command> todo;
     {
