@@ -35,6 +35,7 @@ class AlsaOutput {
   // Any thread: makes a Write under way return.
   void Abort() { abort_ = true; }
   void ClearAbort() { abort_ = false; }
+  bool Aborted() const { return abort_; }
 
  private:
   PcmPtr pcm_;

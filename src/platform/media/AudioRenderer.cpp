@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 }
 
+#include "platform/media/EventCodes.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MediaErrors.h"
 #include "platform/os/Platform.h"
@@ -17,6 +18,8 @@ namespace {
 // The clock moves toward the device's position by at most this much per block, so it never
 // jumps under a video renderer.
 constexpr REFERENCE_TIME kMaxSteerStep = kUnitsPerMillisecond;
+// EC_SNDDEV_OUT_ERROR's first parameter: the operation that failed (a write).
+constexpr LONG_PTR kSoundDeviceWriteError = 9;
 
 }  // namespace
 
@@ -142,7 +145,15 @@ HRESULT AudioRenderer::Render(IMediaSample* sample, REFERENCE_TIME) {
   }
   if (tap_) tap_(out, static_cast<std::size_t>(frames), format_.channels, format_.sampleRate);
   if (device_.IsOpen()) {
-    if (!device_.Write(out, static_cast<std::size_t>(frames))) return S_FALSE;
+    if (!device_.Write(out, static_cast<std::size_t>(frames))) {
+      if (device_.Aborted()) return S_FALSE;
+      // The device failed for good: say so and go on by the clock, so the stream still
+      // reaches its end instead of stalling.
+      device_.Close();
+      SetScheduling(scheduling_);
+      NotifyEvent(EC_SNDDEV_OUT_ERROR, kSoundDeviceWriteError, 0);
+      return S_OK;
+    }
     REFERENCE_TIME start = 0, end = 0;
     if (SUCCEEDED(sample->GetTime(&start, &end))) {
       const REFERENCE_TIME queued = device_.Delay() * kUnitsPerSecond / format_.sampleRate;

@@ -35,7 +35,7 @@ class BaseRenderer : public BaseFilter {
   // After a flush ended, or on stop, with no streaming call inside: drop held state.
   virtual void ResetStream() {}
 
-  // Application thread, while stopped: false presents every sample as it arrives.
+  // Any thread; takes effect from the next sample. false presents every sample as it arrives.
   void SetScheduling(bool waitForClock);
   bool IsConnected() const;
   const AM_MEDIA_TYPE& ConnectionType() const;
