@@ -165,9 +165,8 @@ HRESULT FileSource::OnStop() {
 
 void FileSource::StartStreaming() {
   const std::int64_t target = av_rescale_q(position_ + origin_, kReferenceTimeBase, AV_TIME_BASE_Q);
-  if (position_ > 0 || format_->pb) {
-    avformat_seek_file(format_.get(), -1, INT64_MIN, target, target, 0);
-  }
+  // Also at position 0: probing the streams has read past the start.
+  avformat_seek_file(format_.get(), -1, INT64_MIN, target, target, 0);
   {
     std::lock_guard g(queueLock_);
     quit_ = false;
