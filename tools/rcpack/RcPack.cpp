@@ -14,19 +14,19 @@ int main(int argc, char** argv) {
   }
   std::vector<kavoro::os::Resource> resources;
   for (int i = 2; i < argc; ++i) {
-    const std::string spec = argv[i];
-    const auto colon = spec.find(':');
-    const auto equals = spec.find('=');
+    const std::string item = argv[i];
+    const auto colon = item.find(':');
+    const auto equals = item.find('=');
     if (colon == std::string::npos || equals == std::string::npos || equals < colon) {
       std::fprintf(stderr, "kavoro-rcpack: bad item '%s' (want TYPE:NAME=FILE)\n", argv[i]);
       return 1;
     }
     kavoro::os::Resource r;
-    r.type = spec.substr(0, colon);
-    r.name = spec.substr(colon + 1, equals - colon - 1);
-    std::ifstream in(spec.substr(equals + 1), std::ios::binary);
+    r.type = item.substr(0, colon);
+    r.name = item.substr(colon + 1, equals - colon - 1);
+    std::ifstream in(item.substr(equals + 1), std::ios::binary);
     if (!in) {
-      std::fprintf(stderr, "kavoro-rcpack: cannot read %s\n", spec.substr(equals + 1).c_str());
+      std::fprintf(stderr, "kavoro-rcpack: cannot read %s\n", item.substr(equals + 1).c_str());
       return 1;
     }
     r.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
