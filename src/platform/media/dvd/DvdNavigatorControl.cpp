@@ -1,0 +1,372 @@
+// IDvdControl2 of the navigator: each call checks what it can on the application thread and
+// posts the rest to the streaming thread.
+#include "platform/media/dvd/DvdLanguages.h"
+#include "platform/media/dvd/DvdNavigatorImpl.h"
+
+namespace kavoro::media {
+
+namespace {
+HRESULT Result(dvdnav_status_t s) { return s == DVDNAV_STATUS_OK ? S_OK : E_FAIL; }
+}  // namespace
+
+#define KAVORO_DVD_CHECK_UOP(bit)                      \
+  do {                                                 \
+    std::lock_guard g_(impl_->m);                      \
+    if (impl_->snap.uops & (bit)) return VFW_E_DVD_OPERATION_INHIBITED; \
+  } while (0)
+
+HRESULT DvdNavigator::PlayTitle(ULONG title, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (title < 1 || title > impl_->titles.size()) return E_INVALIDARG;
+  KAVORO_DVD_CHECK_UOP(UOP_Play_Title);
+  Impl* i = impl_.get();
+  return i->Post([i, title] { return Result(dvdnav_title_play(i->nav, static_cast<int32_t>(title))); },
+                 true, cmd);
+}
+
+HRESULT DvdNavigator::PlayChapterInTitle(ULONG title, ULONG chapter, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (title < 1 || title > impl_->titles.size() || chapter < 1 ||
+      chapter > impl_->titles[title - 1].chapters)
+    return E_INVALIDARG;
+  KAVORO_DVD_CHECK_UOP(UOP_Play_Chapter);
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, title, chapter] {
+        return Result(dvdnav_part_play(i->nav, static_cast<int32_t>(title),
+                                       static_cast<int32_t>(chapter)));
+      },
+      true, cmd);
+}
+
+HRESULT DvdNavigator::PlayAtTime(const DVD_HMSF_TIMECODE* time, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!time) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  std::int64_t length;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+    if (impl_->snap.uops & UOP_Play_Chapter_Or_AtTime) return VFW_E_DVD_OPERATION_INHIBITED;
+    length = impl_->snap.titleLength90k;
+  }
+  const int fps = impl_->pal ? 25 : 30;
+  if (time->bMinutes > 59 || time->bSeconds > 59 || time->bFrames >= fps) return E_INVALIDARG;
+  const std::int64_t t = (static_cast<std::int64_t>(time->bHours) * 3600 + time->bMinutes * 60 +
+                          time->bSeconds) * 90000 + time->bFrames * 90000 / fps;
+  if (t >= length) return E_INVALIDARG;
+  Impl* i = impl_.get();
+  return i->Post([i, t] { return Result(dvdnav_time_search(i->nav, static_cast<uint64_t>(t))); },
+                 true, cmd);
+}
+
+HRESULT DvdNavigator::StopNavigation() {
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  KAVORO_DVD_CHECK_UOP(UOP_Stop);
+  Impl* i = impl_.get();
+  return i->Post([i] { return Result(dvdnav_stop(i->nav)); }, true, nullptr);
+}
+
+HRESULT DvdNavigator::ReturnFromSubmenu(DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain == DVD_DOMAIN_Title || impl_->snap.domain == DVD_DOMAIN_Stop)
+      return VFW_E_DVD_INVALIDDOMAIN;
+  }
+  KAVORO_DVD_CHECK_UOP(UOP_ReturnFromSubMenu);
+  Impl* i = impl_.get();
+  return i->Post([i] { return Result(dvdnav_go_up(i->nav)); }, true, cmd);
+}
+
+HRESULT DvdNavigator::PlayNextChapter(DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+  }
+  KAVORO_DVD_CHECK_UOP(UOP_PlayNext_Chapter);
+  Impl* i = impl_.get();
+  return i->Post([i] { return Result(dvdnav_next_pg_search(i->nav)); }, true, cmd);
+}
+
+HRESULT DvdNavigator::PlayPrevChapter(DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+  }
+  KAVORO_DVD_CHECK_UOP(UOP_PlayPrev_Chapter);
+  Impl* i = impl_.get();
+  return i->Post([i] { return Result(dvdnav_prev_pg_search(i->nav)); }, true, cmd);
+}
+
+HRESULT DvdNavigator::ShowMenu(DVD_MENU_ID menu, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (menu < DVD_MENU_Title || menu > DVD_MENU_Chapter) return E_INVALIDARG;
+  if (menu == DVD_MENU_Title) KAVORO_DVD_CHECK_UOP(UOP_ShowMenu_Title);
+  if (menu == DVD_MENU_Root) KAVORO_DVD_CHECK_UOP(UOP_ShowMenu_Root);
+  if (menu > DVD_MENU_Root) KAVORO_DVD_CHECK_UOP(0x1000u << (menu - DVD_MENU_Subpicture));
+  Impl* i = impl_.get();
+  const auto id = static_cast<DVDMenuID_t>(static_cast<int>(menu));
+  return i->Post(
+      [i, id] {
+        return dvdnav_menu_call(i->nav, id) == DVDNAV_STATUS_OK ? S_OK
+                                                                  : VFW_E_DVD_MENU_DOES_NOT_EXIST;
+      },
+      true, cmd);
+}
+
+HRESULT DvdNavigator::Resume(DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain == DVD_DOMAIN_Title || impl_->snap.domain == DVD_DOMAIN_Stop)
+      return VFW_E_DVD_INVALIDDOMAIN;
+  }
+  KAVORO_DVD_CHECK_UOP(UOP_Resume);
+  Impl* i = impl_.get();
+  return i->Post(
+      [i] {
+        return dvdnav_menu_call(i->nav, DVD_MENU_Escape) == DVDNAV_STATUS_OK
+                   ? S_OK
+                   : VFW_E_DVD_NO_RESUME_INFORMATION;
+      },
+      true, cmd);
+}
+
+HRESULT DvdNavigator::SelectRelativeButton(DVD_RELATIVE_BUTTON direction) {
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (direction < DVD_Relative_Upper || direction > DVD_Relative_Right) return E_INVALIDARG;
+  {
+    std::lock_guard g(impl_->m);
+    if (!impl_->snap.buttons) return VFW_E_DVD_NO_BUTTON;
+    if (impl_->snap.uops & UOP_Select_Or_Activate_Button) return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, direction] {
+        pci_t* pci = dvdnav_get_current_nav_pci(i->nav);
+        switch (direction) {
+          case DVD_Relative_Upper: return i->Selected(dvdnav_upper_button_select(i->nav, pci));
+          case DVD_Relative_Lower: return i->Selected(dvdnav_lower_button_select(i->nav, pci));
+          case DVD_Relative_Left: return i->Selected(dvdnav_left_button_select(i->nav, pci));
+          default: return i->Selected(dvdnav_right_button_select(i->nav, pci));
+        }
+      },
+      false, nullptr);
+}
+
+HRESULT DvdNavigator::SelectButton(ULONG button) {
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (!impl_->snap.buttons) return VFW_E_DVD_NO_BUTTON;
+    if (button < 1 || button > impl_->snap.buttons) return E_INVALIDARG;
+    if (impl_->snap.uops & UOP_Select_Or_Activate_Button) return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, button] {
+        return i->Selected(dvdnav_button_select(i->nav, dvdnav_get_current_nav_pci(i->nav),
+                                                static_cast<int32_t>(button)));
+      },
+      false, nullptr);
+}
+
+HRESULT DvdNavigator::ActivateButton() {
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (!impl_->snap.buttons) return VFW_E_DVD_NO_BUTTON;
+    if (impl_->snap.uops & UOP_Select_Or_Activate_Button) return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  Impl* i = impl_.get();
+  return i->Post(
+      [i] { return Result(dvdnav_button_activate(i->nav, dvdnav_get_current_nav_pci(i->nav))); },
+      true, nullptr);
+}
+
+HRESULT DvdNavigator::SelectAtPosition(POINT point) {
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  ULONG b;
+  {
+    std::lock_guard g(impl_->m);
+    b = impl_->snap.havePci ? ButtonAt(impl_->snap.pci, point) : 0;
+    if (b && (impl_->snap.uops & UOP_Select_Or_Activate_Button))
+      return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  if (!b) return VFW_E_DVD_NO_BUTTON;
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, b] {
+        return i->Selected(dvdnav_button_select(i->nav, dvdnav_get_current_nav_pci(i->nav),
+                                                static_cast<int32_t>(b)));
+      },
+      false, nullptr);
+}
+
+HRESULT DvdNavigator::ActivateAtPosition(POINT point) {
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  ULONG b;
+  {
+    std::lock_guard g(impl_->m);
+    b = impl_->snap.havePci ? ButtonAt(impl_->snap.pci, point) : 0;
+    if (b && (impl_->snap.uops & UOP_Select_Or_Activate_Button))
+      return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  if (!b) return VFW_E_DVD_NO_BUTTON;
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, b] {
+        return Result(dvdnav_button_select_and_activate(
+            i->nav, dvdnav_get_current_nav_pci(i->nav), static_cast<int32_t>(b)));
+      },
+      true, nullptr);
+}
+
+HRESULT DvdNavigator::PlayForwards(double speed, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (speed <= 0) return E_INVALIDARG;
+  // Only normal speed is played so far.
+  if (speed != 1.0) return E_NOTIMPL;
+  Impl* i = impl_.get();
+  return i->Post(
+      [i] {
+        i->Event(EC_DVD_PLAYBACK_RATE_CHANGE, 10000, 0);
+        return S_OK;
+      },
+      false, cmd);
+}
+
+HRESULT DvdNavigator::PlayBackwards(double speed, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (speed <= 0) return E_INVALIDARG;
+  return E_NOTIMPL;  // backward play is not built yet
+}
+
+HRESULT DvdNavigator::SelectAudioStream(ULONG stream, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+    if (stream >= impl_->snap.audioCount || impl_->snap.audioLang[stream] == 0xffff)
+      return E_INVALIDARG;
+    if (impl_->snap.uops & UOP_Select_Audio_Stream) return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, stream] {
+        i->audioPhysical = static_cast<int>(i->PhysicalAudioFor(stream));
+        i->audioUserChoice = true;
+        i->audioFramer.Reset(i->audioFramer.codec);
+        i->warnedFormat = false;
+        LCID lcid;
+        {
+          std::lock_guard g(i->m);
+          i->snap.audio = stream;
+          lcid = LanguageFromDiscCode(i->snap.audioLang[stream]);
+        }
+        i->Event(EC_DVD_AUDIO_STREAM_CHANGE, static_cast<LONG_PTR>(stream),
+                 static_cast<LONG_PTR>(lcid));
+        return S_OK;
+      },
+      false, cmd);
+}
+
+HRESULT DvdNavigator::SelectSubpictureStream(ULONG stream, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+    if (stream >= impl_->snap.spuCount || impl_->snap.spuLang[stream] == 0xffff)
+      return E_INVALIDARG;
+    if (impl_->snap.uops & UOP_Select_SubPic_Stream) return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, stream] {
+        i->spuPhysical = static_cast<int>(i->PhysicalSpuFor(stream));
+        i->spuUserChoice = true;
+        i->spuUnit.clear();
+        LCID lcid;
+        {
+          std::lock_guard g(i->m);
+          i->snap.spu = stream;
+          lcid = LanguageFromDiscCode(i->snap.spuLang[stream]);
+        }
+        i->Event(EC_DVD_SUBPICTURE_STREAM_CHANGE, static_cast<LONG_PTR>(stream),
+                 static_cast<LONG_PTR>(lcid));
+        return S_OK;
+      },
+      false, cmd);
+}
+
+HRESULT DvdNavigator::SetSubpictureState(BOOL on, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  KAVORO_DVD_CHECK_UOP(UOP_Select_SubPic_Stream);
+  Impl* i = impl_.get();
+  const bool show = on != 0;
+  return i->Post(
+      [i, show] {
+        std::lock_guard g(i->m);
+        i->snap.spuOn = show;
+        return S_OK;
+      },
+      false, cmd);
+}
+
+HRESULT DvdNavigator::SelectAngle(ULONG angle, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+  }
+  if (angle < 1 || angle > 9) return E_INVALIDARG;
+  KAVORO_DVD_CHECK_UOP(UOP_Select_Angle);
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, angle] {
+        int32_t current = 0, count = 0;
+        dvdnav_get_angle_info(i->nav, &current, &count);
+        if (static_cast<int32_t>(angle) > count) return E_INVALIDARG;
+        return Result(dvdnav_angle_change(i->nav, static_cast<int32_t>(angle)));
+      },
+      false, cmd);
+}
+
+HRESULT DvdNavigator::SetState(IDvdState*, DWORD, IDvdCmd** cmd) {
+  if (cmd) *cmd = nullptr;
+  return E_NOTIMPL;  // saved places are not built yet
+}
+
+HRESULT DvdNavigator::SetOption(DVD_OPTION_FLAG option, BOOL on) {
+  switch (option) {
+    case DVD_ResetOnStop:
+      impl_->resetOnStop = on != 0;
+      return S_OK;
+    case DVD_HMSF_TimeCodeEvents: {
+      std::lock_guard g(impl_->m);
+      impl_->snap.hmsfEvents = on != 0;
+      return S_OK;
+    }
+    case DVD_NotifyParentalLevelChange:
+    case DVD_AudioDuringFFwdRew:
+      return S_OK;  // no parental levels and no fast play here: nothing to tell or to mute
+  }
+  return E_INVALIDARG;
+}
+
+}  // namespace kavoro::media

@@ -1,0 +1,334 @@
+#pragma once
+// The navigator's insides, shared by its units: DvdNavigator.cpp (opening, the streaming thread,
+// reading and demuxing, events), DvdNavigatorControl.cpp (IDvdControl2) and
+// DvdNavigatorInfo.cpp (IDvdInfo2).
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern "C" {
+#include <dvdnav/dvdnav.h>
+#include <dvdread/nav_types.h>
+}
+
+#include "platform/media/BasePin.h"
+#include "platform/media/EventCodes.h"
+#include "platform/media/FFmpegHandles.h"
+#include "platform/media/IReferenceClock.h"
+#include "platform/media/dvd/DvdNavigator.h"
+
+namespace kavoro::media {
+namespace dvdnav_detail {
+
+constexpr int kBlockSize = 2048;
+constexpr std::int64_t kNoPts = INT64_MIN;
+// Data after a jump is timed this far ahead of the clock, so the decoders have time to fill.
+constexpr std::int64_t kResyncLead90k = 90000 / 5;
+
+inline REFERENCE_TIME From90k(std::int64_t t) { return t * 1000 / 9; }
+
+// Prohibited user operations as the platform numbers them (the disc's order).
+constexpr ULONG UOP_Play_Title_Or_AtTime = 0x1;
+constexpr ULONG UOP_Play_Chapter = 0x2;
+constexpr ULONG UOP_Play_Title = 0x4;
+constexpr ULONG UOP_Stop = 0x8;
+constexpr ULONG UOP_ReturnFromSubMenu = 0x10;
+constexpr ULONG UOP_Play_Chapter_Or_AtTime = 0x20;
+constexpr ULONG UOP_PlayPrev_Chapter = 0x40;
+constexpr ULONG UOP_PlayNext_Chapter = 0x80;
+constexpr ULONG UOP_ShowMenu_Title = 0x400;
+constexpr ULONG UOP_ShowMenu_Root = 0x800;
+constexpr ULONG UOP_Resume = 0x10000;
+constexpr ULONG UOP_Select_Or_Activate_Button = 0x20000;
+constexpr ULONG UOP_Select_Audio_Stream = 0x100000;
+constexpr ULONG UOP_Select_SubPic_Stream = 0x200000;
+constexpr ULONG UOP_Select_Angle = 0x400000;
+
+// A DVD command in progress: started when the streaming thread takes it, ended when the new
+// place is being read (or at once, for commands that move nowhere).
+class DvdCmd final : public ComObject<IDvdCmd> {
+ public:
+  HRESULT WaitForStart() override {
+    std::unique_lock g(m_);
+    cv_.wait(g, [&] { return started_ || ended_; });
+    return aborted_ ? E_ABORT : S_OK;
+  }
+  HRESULT WaitForEnd() override {
+    std::unique_lock g(m_);
+    cv_.wait(g, [&] { return ended_; });
+    return result_;
+  }
+  void Start() {
+    std::lock_guard g(m_);
+    started_ = true;
+    cv_.notify_all();
+  }
+  void End(HRESULT hr) {
+    std::lock_guard g(m_);
+    if (ended_) return;
+    ended_ = true;
+    result_ = hr;
+    aborted_ = hr == E_ABORT;
+    cv_.notify_all();
+  }
+
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  bool started_ = false;
+  bool ended_ = false;
+  bool aborted_ = false;
+  HRESULT result_ = S_OK;
+};
+
+class NavPin final : public BaseOutputPin {
+ public:
+  NavPin(BaseFilter& f, std::string name, AM_MEDIA_TYPE type, LONG buffers, LONG bytes)
+      : BaseOutputPin(f, std::move(name)), offered_(std::move(type)), buffers_(buffers),
+        bytes_(bytes) {}
+  const AM_MEDIA_TYPE& Offered() const { return offered_; }
+  LONG BufferBytes() const { return bytes_; }
+  bool discontinuity = true;  // streaming thread
+
+ protected:
+  HRESULT CheckMediaType(const AM_MEDIA_TYPE& type) override {
+    return type == offered_ ? S_OK : S_FALSE;
+  }
+  HRESULT GetMediaType(int index, AM_MEDIA_TYPE* type) override {
+    if (index != 0) return S_FALSE;
+    *type = offered_;
+    return S_OK;
+  }
+  HRESULT DecideBufferSize(ALLOCATOR_PROPERTIES* props) override {
+    props->cBuffers = buffers_;
+    props->cbBuffer = bytes_;
+    return S_OK;
+  }
+
+ private:
+  const AM_MEDIA_TYPE offered_;
+  const LONG buffers_;
+  const LONG bytes_;
+};
+
+struct ParserFreer {
+  void operator()(AVCodecParserContext* p) const { av_parser_close(p); }
+};
+using ParserPtr = std::unique_ptr<AVCodecParserContext, ParserFreer>;
+
+// Cuts a stream of PES payloads into the units a decoder takes (whole pictures, whole audio
+// frames), keeping the time of the first payload byte of each.
+struct Framer {
+  AVCodecID codec = AV_CODEC_ID_NONE;
+  ParserPtr parser;
+  CodecContextPtr ctx;
+  void Reset(AVCodecID id) {
+    codec = id;
+    parser.reset(id == AV_CODEC_ID_NONE ? nullptr : av_parser_init(id));
+    ctx.reset(avcodec_alloc_context3(nullptr));
+  }
+  template <class Out>
+  void Feed(const std::uint8_t* data, int size, std::int64_t pts, Out&& out) {
+    if (!parser) {
+      if (size > 0) out(data, size, pts, true);
+      return;
+    }
+    const std::int64_t in = pts == kNoPts ? AV_NOPTS_VALUE : pts;
+    do {
+      std::uint8_t* frame = nullptr;
+      int frameSize = 0;
+      int used = av_parser_parse2(parser.get(), ctx.get(), &frame, &frameSize, data, size, in,
+                                  in, 0);
+      if (used < 0) return;
+      data += used;
+      size -= used;
+      if (frameSize > 0) {
+        const std::int64_t p = parser->pts == AV_NOPTS_VALUE ? kNoPts : parser->pts;
+        out(frame, frameSize, p,
+            codec != AV_CODEC_ID_MPEG2VIDEO || parser->key_frame == 1 ||
+                parser->pict_type == AV_PICTURE_TYPE_I);
+      }
+      if (size == 0 && frameSize == 0 && data != nullptr) break;
+      if (data == nullptr) break;  // draining: one call gives what is held
+    } while (size > 0);
+  }
+  template <class Out>
+  void Drain(Out&& out) {
+    if (parser) Feed(nullptr, 0, kNoPts, out);
+  }
+};
+
+struct TitleInfo {
+  ULONG chapters = 0;
+  std::int64_t length90k = 0;
+};
+
+// The streams a title set declares, with their language codes (0 for none).
+struct TitleSetStreams {
+  std::vector<std::uint16_t> audio;
+  std::vector<std::uint16_t> spu;
+};
+
+// The button (from 1) of `pci` whose rectangle holds the point; 0 for none.
+inline ULONG ButtonAt(const pci_t& pci, POINT p) {
+  const unsigned n = pci.hli.hl_gi.hli_ss ? (pci.hli.hl_gi.btn_ns & 0x3F) : 0;
+  for (unsigned b = 0; b < n && b < 36; ++b) {
+    const btni_t& r = pci.hli.btnit[b];
+    if (p.x >= static_cast<LONG>(r.x_start) && p.x <= static_cast<LONG>(r.x_end) &&
+        p.y >= static_cast<LONG>(r.y_start) && p.y <= static_cast<LONG>(r.y_end))
+      return b + 1;
+  }
+  return 0;
+}
+
+}  // namespace dvdnav_detail
+
+using namespace dvdnav_detail;
+
+struct DvdNavigator::Impl {
+  explicit Impl(DvdNavigator& f) : f(f) {}
+  ~Impl() {
+    StopThread();
+    if (nav) dvdnav_close(nav);
+  }
+
+  struct Command {
+    std::function<HRESULT()> run;
+    ComPtr<DvdCmd> cmd;
+    bool moves = false;  // goes somewhere else on the disc: flush and re-time
+  };
+
+  DvdNavigator& f;
+  // application thread, set by Open
+  std::string path;
+  std::vector<TitleInfo> titles;
+  std::vector<TitleSetStreams> titleSets;  // [0] unused; [n] = VTS n
+  bool pal = true;
+  AVCodecID audioCodec = AV_CODEC_ID_AC3;
+  NavPin* video = nullptr;
+  NavPin* audio = nullptr;
+  NavPin* sub = nullptr;
+  bool resetOnStop = true;
+  bool started = false;  // the navigation has run since Open
+
+  // streaming thread, or the application thread while the thread does not run
+  dvdnav_t* nav = nullptr;
+  std::thread thread;
+
+  std::mutex m;
+  std::condition_variable cv;
+  // guarded by m
+  bool quit = false;
+  std::deque<Command> commands;
+  struct Snapshot {
+    DVD_DOMAIN domain = DVD_DOMAIN_Stop;
+    ULONG title = 0;
+    ULONG chapter = 0;
+    std::int64_t titleLength90k = 0;
+    std::int64_t time90k = 0;
+    ULONG buttons = 0;
+    ULONG button = 0;
+    pci_t pci{};
+    bool havePci = false;
+    ULONG uops = 0;
+    std::array<std::uint16_t, 8> audioLang{};
+    std::array<std::uint16_t, 32> spuLang{};
+    ULONG audioCount = 0;
+    ULONG spuCount = 0;
+    ULONG audio = 0;
+    ULONG spu = 0;
+    bool spuOn = false;
+    bool hmsfEvents = false;
+    bool inStill = false;
+  } snap;
+
+  // The flush started by the application thread for a command that moves; ended by the
+  // streaming thread once it ran the command.
+  std::mutex flushLock;
+  bool flushing = false;  // guarded by flushLock
+
+  // streaming thread
+  Framer videoFramer, audioFramer;
+  std::vector<std::uint8_t> spuUnit;
+  std::size_t spuWanted = 0;
+  std::int64_t spuPts = kNoPts;
+  std::int64_t offset90k = 0;
+  std::int64_t lastVobuEnd = -1;
+  std::int64_t lastOutEnd = 0;
+  bool resync = true;
+  int audioPhysical = 0;
+  int currentVts = 0;
+  int spuPhysical = 0;
+  bool audioUserChoice = false;
+  bool spuUserChoice = false;
+  bool warnedFormat = false;
+  std::vector<ComPtr<DvdCmd>> awaiting;  // ran; end once the new place is read
+  int lastSecond = -1;
+  bool stillDeadlineSet = false;
+  std::chrono::steady_clock::time_point stillDeadline;
+  bool stopped = false;
+
+  // ---------------------------------------------------------------------------------------
+  HRESULT Open(const std::string& input);
+  void StartThread();
+  void StopThread();
+  void Run();
+  HRESULT Post(std::function<HRESULT()> run, bool moves, IDvdCmd** out);
+
+  void Event(LONG code, LONG_PTR p1, LONG_PTR p2) { f.NotifyEvent(code, p1, p2); }
+  std::vector<NavPin*> Connected() const {
+    std::vector<NavPin*> r;
+    for (NavPin* p : {video, audio, sub})
+      if (p && p->IsConnected()) r.push_back(p);
+    return r;
+  }
+  void EndFlushIfStarted();
+  void Deliver(NavPin* pin, const std::uint8_t* data, int size, std::int64_t pts90k, bool sync);
+  void DrainVideo();
+  void Demux(const std::uint8_t* block, int len);
+  void OnPes(int id, int sub, const std::uint8_t* payload, int size, std::int64_t pts);
+  void OnNav();
+  void UpdatePlace();
+  void UpdateStreams();
+  // After a selection: the highlighted button, told at once (a still reads no more blocks).
+  HRESULT Selected(dvdnav_status_t status) {
+    if (status != DVDNAV_STATUS_OK) return E_FAIL;
+    int32_t b = 0;
+    dvdnav_get_current_highlight(nav, &b);
+    ULONG buttons;
+    bool changed;
+    {
+      std::lock_guard g(m);
+      changed = snap.button != static_cast<ULONG>(b);
+      snap.button = static_cast<ULONG>(b);
+      buttons = snap.buttons;
+    }
+    if (changed) Event(EC_DVD_BUTTON_CHANGE, static_cast<LONG_PTR>(buttons), b);
+    return S_OK;
+  }
+  void EndAwaiting(HRESULT hr) {
+    for (auto& c : awaiting) c->End(hr);
+    awaiting.clear();
+  }
+  // Stream numbers of the title set are the numbers in the stream ids: the program chain's
+  // stream table is not consulted (libdvdnav gives no dependable mapping here).
+  ULONG PhysicalAudioFor(ULONG logical) { return logical; }
+  ULONG PhysicalSpuFor(ULONG logical) { return logical; }
+  std::int64_t StreamNow90k() {
+    if (f.State() != State_Running) return 0;
+    ComPtr<IReferenceClock> clock = f.Clock();
+    REFERENCE_TIME t = 0;
+    if (!clock || FAILED(clock->GetTime(&t))) return 0;
+    return (t - f.StartTime()) * 9 / 1000;
+  }
+};
+
+}  // namespace kavoro::media
