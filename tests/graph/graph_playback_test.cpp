@@ -13,10 +13,9 @@
 #include <memory>
 #include <thread>
 
-#include "../controls/ControlsTestSupport.h"
 #include "../media/MediaTestSupport.h"
+#include "SeekBarTestSupport.h"
 #include "media/FilterGraph.h"
-#include "media/Vesko_TrackBar.h"
 #include "platform/media/dvd/DvdPlayback.h"
 #include "platform/media/dvd/IDvdControl2.h"
 #include "platform/media/dvd/IDvdInfo2.h"
@@ -41,13 +40,7 @@ class GraphPlaybackTest : public ::testing::Test {
     os::Sim().Reset();
     media::RegisterDvdPlayback();
     host = controls::test::ShownHost();
-    // 100 pixels long with a 10-pixel slider: a press at x gives (x - 5) * Max / 90.
-    bar = new TVesko_TrackBar(host.get());
-    bar->move(20, 20);
-    bar->show();
-    bar->resize(100, 30);
-    bar->SetBarImage(controls::test::Solid(30, 10, Qt::gray));
-    bar->SetSliderImage(controls::test::Solid(10, 10, Qt::blue));
+    bar = PlacedSeekBar(host.get());
     bar->SetTimerInterval(kPollMs);
     controls::test::MoveAway(host.get());
     graph = std::make_unique<TFilterGraph>();

@@ -10,6 +10,7 @@
 
 #include "../controls/ControlsTestSupport.h"
 #include "GraphTestSupport.h"
+#include "SeekBarTestSupport.h"
 #include "media/Vesko_TrackBar.h"
 #include "platform/media/EventCodes.h"
 #include "platform/media/MediaErrors.h"
@@ -36,13 +37,7 @@ class SeekBarTest : public GraphTest {
     graphScript.seeking = seeking;
     dvdScript.graph.seeking = seeking;
     host = controls::test::ShownHost();
-    // 100 pixels long with a 10-pixel slider: a press at x gives (x - 5) * Max / 90.
-    bar = new TVesko_TrackBar(host.get());
-    bar->move(20, 20);
-    bar->show();
-    bar->resize(100, 30);
-    bar->SetBarImage(controls::test::Solid(30, 10, Qt::gray));
-    bar->SetSliderImage(controls::test::Solid(10, 10, Qt::blue));
+    bar = PlacedSeekBar(host.get());
     bar->resize(101, 30);
     bar->resize(100, 30);
     bar->SetOnTimer([this](QObject* sender, std::uint32_t current, std::uint32_t stop) {
