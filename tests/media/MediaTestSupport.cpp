@@ -36,6 +36,10 @@ void Make(const std::string& name, const std::string& path) {
     cmd +=
         "-f lavfi -i \"color=c=red:s=64x48:r=25:d=1,drawbox=x=32:y=0:w=32:h=48:color=blue:t=fill\" "
         "-c:v mpeg4 -q:v 1 -f avi ";
+  } else if (name == "ac3.vob") {
+    cmd +=
+        "-f lavfi -i color=c=red:s=64x48:r=25:d=1 -f lavfi -i sine=f=440:d=1:sample_rate=48000 "
+        "-ac 2 -c:v mpeg2video -c:a ac3 -f vob ";
   } else if (name == "tone.wav") {
     cmd += "-f lavfi -i \"sine=f=440:d=1:sample_rate=48000,volume=4\" -ac 2 -c:a pcm_s16le -f wav ";
   } else if (name.rfind("format.", 0) == 0) {

@@ -10,7 +10,7 @@
 
 namespace kavoro::media {
 
-class AudioDecoder final : public TransformFilter {
+class AudioDecoder : public TransformFilter {
  public:
   AudioDecoder();
 

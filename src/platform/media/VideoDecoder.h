@@ -9,7 +9,7 @@
 
 namespace kavoro::media {
 
-class VideoDecoder final : public TransformFilter {
+class VideoDecoder : public TransformFilter {
  public:
   VideoDecoder();
 
