@@ -13,63 +13,58 @@ namespace {
 constexpr LONG kMixerBuffers = 4;
 // The key colour the mixer picks: a dark magenta no picture or skin is likely to contain.
 constexpr COLORREF kDefaultKeyColor = 0x00100010;
-constexpr DWORD kOpaque = 255;
-constexpr DWORD kWholeOutput = 10000;  // relative positions in 1/10000
-
-bool ReadArgbType(const AM_MEDIA_TYPE& t, LONG* w, LONG* h) {
-  if (t.majortype != MEDIATYPE_Video || t.subtype != MEDIASUBTYPE_ARGB32 ||
-      t.formattype != FORMAT_VideoInfo)
-    return false;
-  const auto* vih = t.FormatAs<VIDEOINFOHEADER>();
-  if (!vih) return false;
-  *w = vih->bmiHeader.biWidth;
-  *h = vih->bmiHeader.biHeight < 0 ? -vih->bmiHeader.biHeight : vih->bmiHeader.biHeight;
-  return *w > 0 && *h > 0 && *w <= kMaxPictureSide && *h <= kMaxPictureSide;
-}
+constexpr char kVideoInputName[] = "Input0";
+constexpr char kInputPrefix[] = "Input";
 
 }  // namespace
 
 class OverlayMixer::InputPin final : public AddInterfaces<BaseInputPin, IMixerPinConfig2> {
  public:
-  InputPin(OverlayMixer& m, std::string name, bool video)
-      : AddInterfaces(m, std::move(name)), m_(m), video_(video) {}
+  // `slot`: the overlay input's slot in the compositor; none for the video input.
+  InputPin(OverlayMixer& m, std::string name, std::optional<std::size_t> slot)
+      : AddInterfaces(m, std::move(name)), m_(m), video_(!slot), slot_(slot.value_or(0)) {}
 
   // IMixerPinConfig, IMixerPinConfig2.
   HRESULT SetRelativePosition(DWORD l, DWORD t, DWORD r, DWORD b) override {
-    if (l >= r || t >= b || r > kWholeOutput || b > kWholeOutput) return E_INVALIDARG;
-    rel_ = {static_cast<LONG>(l), static_cast<LONG>(t), static_cast<LONG>(r), static_cast<LONG>(b)};
+    if (l >= r || t >= b || r > kRelativePositionScale || b > kRelativePositionScale)
+      return E_INVALIDARG;
+    const RECT place{static_cast<LONG>(l), static_cast<LONG>(t), static_cast<LONG>(r),
+                     static_cast<LONG>(b)};
+    if (video_) rel_ = place;
+    else m_.overlay_.SetPlace(slot_, place);
     return S_OK;
   }
   HRESULT GetRelativePosition(DWORD* l, DWORD* t, DWORD* r, DWORD* b) override {
     if (!l || !t || !r || !b) return E_POINTER;
-    *l = static_cast<DWORD>(rel_.left);
-    *t = static_cast<DWORD>(rel_.top);
-    *r = static_cast<DWORD>(rel_.right);
-    *b = static_cast<DWORD>(rel_.bottom);
+    const RECT place = video_ ? rel_ : m_.overlay_.Place(slot_);
+    *l = static_cast<DWORD>(place.left);
+    *t = static_cast<DWORD>(place.top);
+    *r = static_cast<DWORD>(place.right);
+    *b = static_cast<DWORD>(place.bottom);
     return S_OK;
   }
+  // The video is the bottom layer whatever its value; overlays stack by theirs.
   HRESULT SetZOrder(DWORD z) override {
-    z_ = z;
+    if (video_) videoZ_ = z;
+    else m_.overlay_.SetZOrder(slot_, z);
     return S_OK;
   }
   HRESULT GetZOrder(DWORD* z) override {
     if (!z) return E_POINTER;
-    *z = z_;
+    *z = video_ ? videoZ_ : m_.overlay_.ZOrder(slot_);
     return S_OK;
   }
   HRESULT SetColorKey(const COLORKEY* key) override { return m_.SetColorKey(key); }
   HRESULT GetColorKey(COLORKEY* key, DWORD* color) override { return m_.GetColorKey(key, color); }
   HRESULT SetBlendingParameter(DWORD value) override {
-    if (value > kOpaque) return E_INVALIDARG;
-    if (video_) return value == kOpaque ? S_OK : E_INVALIDARG;  // the video is the base
-    std::lock_guard g(m_.lock_);
-    m_.overlayBlend_ = value;
+    if (value > kOpaqueBlend) return E_INVALIDARG;
+    if (video_) return value == kOpaqueBlend ? S_OK : E_INVALIDARG;  // the video is the base
+    m_.overlay_.SetBlend(slot_, value);
     return S_OK;
   }
   HRESULT GetBlendingParameter(DWORD* value) override {
     if (!value) return E_POINTER;
-    std::lock_guard g(m_.lock_);
-    *value = video_ ? kOpaque : m_.overlayBlend_;
+    *value = video_ ? kOpaqueBlend : m_.overlay_.Blend(slot_);
     return S_OK;
   }
   HRESULT SetAspectRatioMode(AM_ASPECT_RATIO_MODE mode) override {
@@ -105,7 +100,8 @@ class OverlayMixer::InputPin final : public AddInterfaces<BaseInputPin, IMixerPi
       return ReadI420Type(t, &f) ? S_OK : S_FALSE;
     }
     LONG w, h;
-    return ReadArgbType(t, &w, &h) ? S_OK : S_FALSE;
+    bool topDown;
+    return ReadOverlayType(t, &w, &h, &topDown) ? S_OK : S_FALSE;
   }
   HRESULT CompleteConnect(IPin*) override {
     if (video_) {
@@ -114,20 +110,14 @@ class OverlayMixer::InputPin final : public AddInterfaces<BaseInputPin, IMixerPi
     }
     return S_OK;
   }
+  void BreakConnect() override {
+    BaseInputPin::BreakConnect();
+    if (!video_) m_.overlay_.Clear(slot_);
+  }
   HRESULT OnReceive(IMediaSample* sample) override {
     if (video_) return m_.MixAndDeliver(sample);
-    LONG w = 0, h = 0;
-    ReadArgbType(Type(), &w, &h);
-    BYTE* data = nullptr;
-    sample->GetPointer(&data);
-    if (sample->GetActualDataLength() < w * h * 4) return S_OK;
-    std::lock_guard g(m_.lock_);
-    m_.overlayPixels_.resize(static_cast<std::size_t>(w) * h);
-    for (LONG y = 0; y < h; ++y)  // bottom-up rows
-      std::memcpy(&m_.overlayPixels_[static_cast<std::size_t>(h - 1 - y) * w],
-                  data + static_cast<std::size_t>(y) * w * 4, static_cast<std::size_t>(w) * 4);
-    m_.overlayWidth_ = w;
-    m_.overlayHeight_ = h;
+    if (m_.overlay_.Receive(slot_, sample, Type()) && m_.State() == State_Running)
+      m_.MixStillAgain();
     return S_OK;
   }
   HRESULT OnEndOfStream() override;
@@ -138,8 +128,11 @@ class OverlayMixer::InputPin final : public AddInterfaces<BaseInputPin, IMixerPi
  private:
   OverlayMixer& m_;
   const bool video_;
-  RECT rel_{0, 0, static_cast<LONG>(kWholeOutput), static_cast<LONG>(kWholeOutput)};
-  DWORD z_ = 0;
+  const std::size_t slot_;
+  // application thread
+  RECT rel_{0, 0, static_cast<LONG>(kRelativePositionScale),
+            static_cast<LONG>(kRelativePositionScale)};
+  DWORD videoZ_ = 0;
   AM_ASPECT_RATIO_MODE aspect_ = AM_ARMODE_LETTER_BOX;
   BOOL transparent_ = 0;
 };
@@ -189,9 +182,7 @@ HRESULT OverlayMixer::InputPin::OnBeginFlush() {
 
 HRESULT OverlayMixer::InputPin::OnEndFlush() {
   if (!video_) {
-    std::lock_guard g(m_.lock_);
-    m_.overlayPixels_.clear();
-    m_.overlayWidth_ = m_.overlayHeight_ = 0;
+    m_.overlay_.Clear(slot_);
     return S_OK;
   }
   std::lock_guard g(m_.streaming_);
@@ -205,16 +196,30 @@ HRESULT OverlayMixer::InputPin::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIM
 OverlayMixer::OverlayMixer(const CLSID& clsid) : AddInterfaces(clsid) {
   key_.KeyType = CK_INDEX | CK_RGB;
   key_.LowColorValue = key_.HighColorValue = kDefaultKeyColor;
-  video_ = MakePin<InputPin>(*this, "Input0", true);
-  overlay_ = MakePin<InputPin>(*this, "Input1", false);
+  video_ = MakePin<InputPin>(*this, kVideoInputName, std::nullopt);
   output_ = MakePin<OutputPin>(*this);
+  for (std::size_t i = 0; i < kMaxOverlayInputs; ++i)
+    overlays_.push_back(MakePin<InputPin>(*this, kInputPrefix + std::to_string(i + 1), i));
+}
+
+std::vector<BasePin*> OverlayMixer::ListedPins() const {
+  const std::size_t shown = ListedOverlayInputs(overlays_);
+  std::vector<BasePin*> pins{video_};
+  pins.insert(pins.end(), overlays_.begin(), overlays_.begin() + static_cast<long>(shown));
+  pins.push_back(output_);
+  return pins;
+}
+
+HRESULT OverlayMixer::EnumPins(IEnumPins** out) { return EnumListedPins(ListedPins(), out); }
+
+HRESULT OverlayMixer::FindPin(const std::string& id, IPin** pin) {
+  return FindListedPin(ListedPins(), id, pin);
 }
 
 HRESULT OverlayMixer::OnStop() {
   std::lock_guard g(streaming_);
-  std::lock_guard l(lock_);
-  overlayPixels_.clear();
-  overlayWidth_ = overlayHeight_ = 0;
+  overlay_.ClearAll();
+  last_.clear();
   return S_OK;
 }
 
@@ -235,18 +240,43 @@ HRESULT OverlayMixer::MixAndDeliver(IMediaSample* in) {
   if (State() == State_Stopped) return VFW_E_WRONG_STATE;
   if (!output_->IsConnected()) return S_OK;
   AM_MEDIA_TYPE* changed = nullptr;
-  bool formatChanged = false;
   if (in->GetMediaType(&changed) == S_OK && changed) {
     PictureFormat f;
     if (ReadI420Type(*changed, &f)) {
       current_ = f;
-      formatChanged = true;
+      formatChanged_ = true;
       TellSize(f);
     }
     DeleteMediaType(changed);
   }
   const LONG size = I420Size(current_.width, current_.height);
   if (in->GetActualDataLength() < size) return S_OK;
+  BYTE* src = nullptr;
+  in->GetPointer(&src);
+  const bool overlaid = std::any_of(overlays_.begin(), overlays_.end(),
+                                    [](InputPin* p) { return p->IsConnected(); });
+  if (overlaid) last_.assign(src, src + size);
+  else last_.clear();
+  REFERENCE_TIME start = 0, end = 0;
+  const HRESULT timed = in->GetTime(&start, &end);
+  std::optional<REFERENCE_TIME> s0, e0;
+  if (SUCCEEDED(timed)) s0 = start;
+  if (timed == S_OK) e0 = end;
+  lastStart_ = s0;
+  return Deliver(src, s0, e0, in->IsDiscontinuity() == S_OK);
+}
+
+void OverlayMixer::MixStillAgain() {
+  // A picture under way carries the overlay anyway.
+  std::unique_lock s(streaming_, std::try_to_lock);
+  if (!s || last_.empty() || State() != State_Running || !output_->IsConnected()) return;
+  const std::vector<BYTE> picture = last_;
+  Deliver(picture.data(), std::nullopt, std::nullopt, false);
+}
+
+HRESULT OverlayMixer::Deliver(const BYTE* picture, std::optional<REFERENCE_TIME> start,
+                              std::optional<REFERENCE_TIME> end, bool discontinuity) {
+  const LONG size = I420Size(current_.width, current_.height);
   ComPtr<IMediaSample> out;
   HRESULT hr = output_->GetDeliveryBuffer(out.Put());
   if (FAILED(hr)) return hr;
@@ -254,56 +284,28 @@ HRESULT OverlayMixer::MixAndDeliver(IMediaSample* in) {
     ComPtr<IResizableSample> grow = out.As<IResizableSample>();
     if (!grow || FAILED(grow->Reserve(size))) return E_OUTOFMEMORY;
   }
-  BYTE *src = nullptr, *dst = nullptr;
-  in->GetPointer(&src);
+  BYTE* dst = nullptr;
   out->GetPointer(&dst);
-  std::memcpy(dst, src, static_cast<std::size_t>(size));
+  std::memcpy(dst, picture, static_cast<std::size_t>(size));
   {
     std::lock_guard g(lock_);
     colors_.Apply(dst, current_.width, current_.height);
-    BlendOverlay(dst, current_);
   }
+  // Overlays at the time the picture was meant for (a still shown again: its own time).
+  overlay_.BlendInto(dst, current_, start ? start : lastStart_);
   out->SetActualDataLength(size);
-  REFERENCE_TIME start = 0, end = 0;
-  HRESULT timed = in->GetTime(&start, &end);
-  if (SUCCEEDED(timed)) out->SetTime(&start, timed == S_OK ? &end : nullptr);
+  if (start) {
+    REFERENCE_TIME s = *start, e = end.value_or(0);
+    out->SetTime(&s, end ? &e : nullptr);
+  }
   out->SetSyncPoint(1);
-  out->SetDiscontinuity(in->IsDiscontinuity() == S_OK);
-  if (formatChanged) {
+  out->SetDiscontinuity(discontinuity);
+  if (formatChanged_) {
     AM_MEDIA_TYPE t = MakeI420Type(current_);
     out->SetMediaType(&t);
+    formatChanged_ = false;
   }
   return output_->Deliver(out.Get());
-}
-
-void OverlayMixer::BlendOverlay(std::uint8_t* picture, const PictureFormat& f) {
-  if (overlayPixels_.empty() || overlayBlend_ == 0) return;
-  const int w = f.width, h = f.height, cw = ChromaWidth(w);
-  std::uint8_t* yp = picture;
-  std::uint8_t* up = picture + w * h;
-  std::uint8_t* vp = up + cw * ChromaHeight(h);
-  for (int y = 0; y < h; ++y) {
-    const std::uint32_t* row =
-        &overlayPixels_[static_cast<std::size_t>(y * overlayHeight_ / h) * overlayWidth_];
-    for (int x = 0; x < w; ++x) {
-      const std::uint32_t p = row[x * overlayWidth_ / w];
-      const int a = static_cast<int>((p >> 24) * overlayBlend_ / kOpaque);
-      if (a == 0) continue;
-      const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-      // BT.601 studio range, the decoders' pictures.
-      const int oy = ((66 * r + 129 * g + 25 * b + 128) >> 8) + 16;
-      std::uint8_t& py = yp[y * w + x];
-      py = static_cast<std::uint8_t>((oy * a + py * (255 - a)) / 255);
-      if ((x & 1) == 0 && (y & 1) == 0) {
-        const int ou = ((-38 * r - 74 * g + 112 * b + 128) >> 8) + 128;
-        const int ov = ((112 * r - 94 * g - 18 * b + 128) >> 8) + 128;
-        std::uint8_t& pu = up[(y / 2) * cw + x / 2];
-        std::uint8_t& pv = vp[(y / 2) * cw + x / 2];
-        pu = static_cast<std::uint8_t>((ou * a + pu * (255 - a)) / 255);
-        pv = static_cast<std::uint8_t>((ov * a + pv * (255 - a)) / 255);
-      }
-    }
-  }
 }
 
 HRESULT OverlayMixer::SetColorKey(const COLORKEY* key) {
@@ -350,6 +352,25 @@ HRESULT OverlayMixer::SetDrawParameters(const RECT* clip, const RECT* destinatio
   std::lock_guard g(lock_);
   clip_ = clip ? *clip : RECT{};
   destination_ = destination ? *destination : RECT{};
+  return S_OK;
+}
+
+HRESULT OverlayMixer::GetOverlayKeying(OverlayKeying* keying) {
+  if (!keying) return E_POINTER;
+  *keying = OverlayKeying{};
+  AM_ASPECT_RATIO_MODE mode = AM_ARMODE_LETTER_BOX;
+  video_->GetAspectRatioMode(&mode);
+  keying->aspectMode = mode;
+  if (video_->IsConnected()) {
+    PictureFormat f;
+    ReadI420Type(video_->Type(), &f);
+    keying->aspectX = f.aspectX;
+    keying->aspectY = f.aspectY;
+  }
+  std::lock_guard g(lock_);
+  keying->keyColor = key_.HighColorValue;
+  keying->hasDestination = RectWidth(destination_) > 0 && RectHeight(destination_) > 0;
+  keying->destination = destination_;
   return S_OK;
 }
 

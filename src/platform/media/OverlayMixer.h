@@ -1,11 +1,15 @@
 #pragma once
 // The overlay mixer: takes the decoded video on "Input0" and overlay pictures with alpha
-// (captions, subpictures) on "Input1", applies the colour controls to the video in software,
-// blends the newest overlay over it and passes the result on "Output" to a video renderer.
-// Each input answers IMixerPinConfig2 (colour key, aspect-ratio mode, blending, colour
-// controls); the filter answers IDDrawExclModeVideo and tells the registered callback, on the
-// GUI thread, of colour-key and picture-size changes.
+// (captions, subpictures) on "Input1", "Input2", ..., applies the colour controls to the video
+// in software, blends the overlays due at each picture's time over it and passes the result on
+// "Output" to a video renderer. The pins listed are Input0, the overlay inputs up to the last
+// connected one and one free one after it (a new one appears as one gets connected, up to
+// kMaxOverlayInputs), then Output. Each input answers IMixerPinConfig2 (colour key,
+// aspect-ratio mode, z-order, blending, relative position, colour controls); the filter answers
+// IDDrawExclModeVideo and tells the registered callback, on the GUI thread, of colour-key and
+// picture-size changes, and IOverlayKeying for the renderer that presents the keyed picture.
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/media/AddInterfaces.h"
@@ -13,18 +17,27 @@
 #include "platform/media/BasePin.h"
 #include "platform/media/ColorControls.h"
 #include "platform/media/IDDrawExclModeVideo.h"
+#include "platform/media/IOverlayKeying.h"
+#include "platform/media/OverlayCompositor.h"
 #include "platform/media/VideoFormat.h"
 
 namespace kavoro::media {
 
-class OverlayMixer final : public AddInterfaces<BaseFilter, IDDrawExclModeVideo> {
+class OverlayMixer final : public AddInterfaces<BaseFilter, IDDrawExclModeVideo, IOverlayKeying> {
  public:
   explicit OverlayMixer(const CLSID& clsid);
+
+  // IBaseFilter: only the pins listed above (application thread).
+  HRESULT EnumPins(IEnumPins** pins) override;
+  HRESULT FindPin(const std::string& id, IPin** pin) override;
 
   // IDDrawExclModeVideo (GUI thread).
   HRESULT SetDrawParameters(const RECT* clip, const RECT* destination) override;
   HRESULT GetNativeVideoProps(DWORD* width, DWORD* height, DWORD* aspectX, DWORD* aspectY) override;
   HRESULT SetCallbackInterface(IDDrawExclModeVideoCallback* callback, DWORD flags) override;
+
+  // IOverlayKeying (GUI thread).
+  HRESULT GetOverlayKeying(OverlayKeying* keying) override;
 
  protected:
   HRESULT OnStop() override;
@@ -41,17 +54,29 @@ class OverlayMixer final : public AddInterfaces<BaseFilter, IDDrawExclModeVideo>
   HRESULT SetColorControls(const DDCOLORCONTROL* c);
   HRESULT GetColorControls(DDCOLORCONTROL* c);
 
+  std::vector<BasePin*> ListedPins() const;
+
   // Input0's streaming thread.
   HRESULT MixAndDeliver(IMediaSample* video);
-  void BlendOverlay(std::uint8_t* picture, const PictureFormat& f);
   void TellSize(const PictureFormat& f);
+  // An overlay input's streaming thread: mixes the last picture again with the overlays and
+  // delivers it untimed, so a still picture shows an overlay that changes over it.
+  void MixStillAgain();
+  // streaming_ held.
+  HRESULT Deliver(const BYTE* picture, std::optional<REFERENCE_TIME> start,
+                  std::optional<REFERENCE_TIME> end, bool discontinuity);
 
   InputPin* video_;
-  InputPin* overlay_;
+  std::vector<InputPin*> overlays_;  // Input1.., slot i of the compositor is overlays_[i]
   OutputPin* output_;
+  OverlayCompositor overlay_{kMaxOverlayInputs};
 
-  std::mutex streaming_;  // held while Input0 processes a sample; Stop and EndFlush wait on it
-  PictureFormat current_;  // Input0's streaming thread
+  std::mutex streaming_;  // held while a picture is mixed; Stop and EndFlush wait on it
+  // guarded by streaming_
+  PictureFormat current_;
+  bool formatChanged_ = false;  // the next picture delivered carries current_
+  std::optional<REFERENCE_TIME> lastStart_;  // of the last video picture
+  std::vector<BYTE> last_;  // the last video picture as it came, while overlays are connected
 
   std::mutex lock_;
   // guarded by lock_
@@ -59,9 +84,6 @@ class OverlayMixer final : public AddInterfaces<BaseFilter, IDDrawExclModeVideo>
   COLORKEY key_;
   ComPtr<IDDrawExclModeVideoCallback> callback_;
   RECT clip_{}, destination_{};
-  std::vector<std::uint32_t> overlayPixels_;  // top-down 0xAARRGGBB
-  LONG overlayWidth_ = 0, overlayHeight_ = 0;
-  DWORD overlayBlend_ = 255;
 };
 
 }  // namespace kavoro::media

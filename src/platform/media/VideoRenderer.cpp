@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/media/EventCodes.h"
+#include "platform/media/MediaClasses.h"
 #include "platform/media/MediaErrors.h"
 #include "platform/media/VideoRendererWindow.h"
 #include "platform/os/Platform.h"
@@ -32,10 +33,53 @@ QColor ColorOf(LONG c) {
   return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
 }
 
+constexpr char kOverlayInputPrefix[] = "Input";
+
 }  // namespace
+
+// An overlay input of the mixing renderer: its pictures go into the compositor; one that
+// applies to the picture on show already (a still) is blended over it at once.
+class VideoRenderer::OverlayInput final : public BaseInputPin {
+ public:
+  OverlayInput(VideoRenderer& r, std::string name, std::size_t slot)
+      : BaseInputPin(r, std::move(name)), r_(r), slot_(slot) {}
+
+ protected:
+  HRESULT CheckMediaType(const AM_MEDIA_TYPE& t) override {
+    LONG w, h;
+    bool topDown;
+    return ReadOverlayType(t, &w, &h, &topDown) ? S_OK : S_FALSE;
+  }
+  void BreakConnect() override {
+    BaseInputPin::BreakConnect();
+    r_.overlays_->Clear(slot_);
+  }
+  HRESULT OnReceive(IMediaSample* sample) override {
+    if (r_.overlays_->Receive(slot_, sample, Type()) && r_.State() != State_Stopped) {
+      r_.surface_->Refresh();
+      r_.RequestRepaint();
+    }
+    return S_OK;
+  }
+  HRESULT OnEndFlush() override {
+    r_.overlays_->Clear(slot_);
+    return S_OK;
+  }
+
+ private:
+  VideoRenderer& r_;
+  const std::size_t slot_;
+};
 
 VideoRenderer::VideoRenderer(const CLSID& clsid)
     : AddInterfaces(clsid, "Input"), surface_(std::make_shared<VideoSurface>()) {
+  if (clsid == CLSID_VideoMixingRenderer) {
+    overlays_ = std::make_shared<OverlayCompositor>(kMaxOverlayInputs);
+    surface_->SetOverlays(overlays_);
+    for (std::size_t i = 0; i < kMaxOverlayInputs; ++i)
+      overlayInputs_.push_back(
+          MakePin<OverlayInput>(*this, kOverlayInputPrefix + std::to_string(i + 1), i));
+  }
   if (OnGuiThread()) {
     window_ = new VideoRendererWindow(surface_);
     window_->onResize = [this](int, int) {
@@ -58,6 +102,25 @@ VideoRenderer::~VideoRenderer() {
   // Widgets die on the GUI thread.
   std::shared_ptr<VideoRendererWindow> w(std::move(owned));
   os::Os().GuiThread().Queue([w]() mutable { w.reset(); });
+}
+
+std::vector<BasePin*> VideoRenderer::ListedPins() const {
+  std::vector<BasePin*> pins{PinAt(0)};
+  const std::size_t shown = ListedOverlayInputs(overlayInputs_);
+  pins.insert(pins.end(), overlayInputs_.begin(), overlayInputs_.begin() + static_cast<long>(shown));
+  return pins;
+}
+
+HRESULT VideoRenderer::EnumPins(IEnumPins** out) { return EnumListedPins(ListedPins(), out); }
+
+HRESULT VideoRenderer::FindPin(const std::string& id, IPin** pin) {
+  return FindListedPin(ListedPins(), id, pin);
+}
+
+HRESULT VideoRenderer::OnStop() {
+  HRESULT hr = BaseRenderer::OnStop();
+  if (overlays_) overlays_->ClearAll();
+  return hr;
 }
 
 RECT VideoRenderer::ClientRect() const {

@@ -3,19 +3,24 @@
 // window class "VideoRenderer") or off-screen, with the source rectangle (digital zoom) and
 // destination rectangle of IBasicVideo2. The streaming thread converts each picture into the
 // surface and asks the GUI thread for a repaint; it never touches the window itself.
-// Two classes share it: the classic video renderer and the default renderer that graph
-// building picks (CLSID_VideoMixingRenderer).
+// Two classes share it: the classic video renderer, with one input, and the default renderer
+// that graph building picks (CLSID_VideoMixingRenderer), which takes the video on its first
+// input and ARGB32 overlay pictures (subpictures, captions) on "Input1", "Input2", ...,
+// blended over the picture by their time and z-order; it lists its overlay inputs up to the
+// last connected one and one free one after it.
 #include <QPointer>
 
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/media/AddInterfaces.h"
 #include "platform/media/BaseRenderer.h"
 #include "platform/media/IRendererScheduling.h"
 #include "platform/media/IVideoPresentation.h"
 #include "platform/media/IVideoWindow.h"
+#include "platform/media/OverlayCompositor.h"
 #include "platform/media/VideoRendererWindow.h"
 #include "platform/media/VideoSurface.h"
 
@@ -29,6 +34,10 @@ class VideoRenderer final
   // Made on the GUI thread when a GUI application exists, the renderer has a window;
   // otherwise it presents off-screen.
   explicit VideoRenderer(const CLSID& clsid);
+
+  // IBaseFilter: the listed pins only (application thread).
+  HRESULT EnumPins(IEnumPins** pins) override;
+  HRESULT FindPin(const std::string& id, IPin** pin) override;
 
   // IVideoWindow (GUI thread).
   HRESULT put_Caption(const std::string& caption) override;
@@ -123,8 +132,12 @@ class VideoRenderer final
   void ShowPreroll(IMediaSample* sample) override;
   void ResetStream() override;
   HRESULT OnPause(FILTER_STATE from) override;
+  HRESULT OnStop() override;
 
  private:
+  class OverlayInput;
+  std::vector<BasePin*> ListedPins() const;
+
   // Any thread: takes the sample's picture (and a format change it carries).
   void Present(IMediaSample* sample);
   void RequestRepaint();
@@ -136,6 +149,9 @@ class VideoRenderer final
   bool Windowed() const { return window_ != nullptr && mode_ == kPresentInWindow; }
 
   std::shared_ptr<VideoSurface> surface_;
+  // The mixing renderer's overlay inputs and what they hold; none on the classic renderer.
+  std::vector<OverlayInput*> overlayInputs_;
+  std::shared_ptr<OverlayCompositor> overlays_;
   // GUI thread
   // The window belongs to the renderer, but once it has an owner Qt's parent deletes it with
   // the owner; the guard notices that.

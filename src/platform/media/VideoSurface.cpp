@@ -25,23 +25,58 @@ Planes PlanesOf(const BYTE* base, const PictureFormat& f) {
 
 }  // namespace
 
+void VideoSurface::SetOverlays(std::shared_ptr<OverlayCompositor> overlays) {
+  std::lock_guard g(lock_);
+  overlays_ = std::move(overlays);
+}
+
 bool VideoSurface::Present(IMediaSample* sample, const PictureFormat& format) {
   std::lock_guard g(lock_);
   if (sample->GetActualDataLength() < I420Size(format.width, format.height)) return false;
   sample_ = ComPtr<IMediaSample>(sample);
   format_ = format;
+  REFERENCE_TIME start = 0, end = 0;
+  time_.reset();
+  if (SUCCEEDED(sample->GetTime(&start, &end))) time_ = start;
+  MixLocked();
   return ConvertLocked();
 }
 
 void VideoSurface::Refresh() {
   std::lock_guard g(lock_);
-  if (sample_) ConvertLocked();
+  if (!sample_) return;
+  MixLocked();
+  ConvertLocked();
 }
 
 void VideoSurface::Clear() {
   std::lock_guard g(lock_);
   sample_ = nullptr;
+  mixed_.clear();
   image_ = QImage();
+}
+
+bool VideoSurface::MixLocked() {
+  mixed_.clear();
+  if (!overlays_) return false;
+  BYTE* base = nullptr;
+  sample_->GetPointer(&base);
+  if (!overlays_->HasPictures()) {
+    // Nothing to draw, but the overlays learn which picture is up.
+    overlays_->BlendInto(nullptr, format_, time_);
+    return false;
+  }
+  mixed_.assign(base, base + I420Size(format_.width, format_.height));
+  if (overlays_->BlendInto(mixed_.data(), format_, time_)) return true;
+  mixed_.clear();
+  return false;
+}
+
+const BYTE* VideoSurface::PictureLocked() const {
+  if (!mixed_.empty()) return mixed_.data();
+  BYTE* base = nullptr;
+  sample_->GetPointer(&base);
+  return base;
 }
 
 void VideoSurface::SetSource(const RECT& source) {
@@ -72,9 +107,7 @@ bool VideoSurface::ConvertLocked() {
     image_ = QImage(dw, dh, QImage::Format_RGB32);
   if (image_.isNull()) return false;
 
-  BYTE* base = nullptr;
-  sample_->GetPointer(&base);
-  Planes p = PlanesOf(base, format_);
+  Planes p = PlanesOf(PictureLocked(), format_);
   const std::uint8_t* cropped[3] = {
       p.data[0] + src.top * p.strides[0] + src.left,
       p.data[1] + (src.top / 2) * p.strides[1] + src.left / 2,
@@ -109,9 +142,7 @@ bool VideoSurface::WholePicture(QImage* image) const {
   std::lock_guard g(lock_);
   if (!sample_) return false;
   QImage whole(format_.width, format_.height, QImage::Format_RGB32);
-  BYTE* base = nullptr;
-  sample_->GetPointer(&base);
-  Planes p = PlanesOf(base, format_);
+  Planes p = PlanesOf(PictureLocked(), format_);
   SwsPtr s(sws_getContext(format_.width, format_.height, AV_PIX_FMT_YUV420P, format_.width,
                           format_.height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr));
   if (!s) return false;

@@ -1,16 +1,21 @@
 #pragma once
-// What a video renderer presents: the last picture it took, colour-converted and scaled from
-// the source rectangle to the destination size. Shared between the renderer (streaming
+// What a video renderer presents: the last picture it took with the overlays due at its time
+// blended over it (when the renderer has overlay inputs), colour-converted and scaled from the
+// source rectangle to the destination size. Shared between the renderer (streaming
 // thread: Present) and its window (GUI thread: paints Image()); the window pointer is touched
 // on the GUI thread only.
 #include <QImage>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
+#include <optional>
+#include <vector>
 
 #include "platform/com/ComPtr.h"
 #include "platform/media/FFmpegHandles.h"
 #include "platform/media/IMediaSample.h"
+#include "platform/media/OverlayCompositor.h"
 #include "platform/media/VideoFormat.h"
 
 class QWidget;
@@ -19,10 +24,14 @@ namespace kavoro::media {
 
 class VideoSurface {
  public:
+  // Before the first picture (application thread): the overlays to blend over each picture.
+  void SetOverlays(std::shared_ptr<OverlayCompositor> overlays);
+
   // Any thread. Takes the picture (holding the sample) and converts it. False when the
   // picture cannot be converted.
   bool Present(IMediaSample* sample, const PictureFormat& format);
-  // Converts the held picture again (after a geometry change). Any thread.
+  // Blends and converts the held picture again (after a geometry or overlay change). Any
+  // thread.
   void Refresh();
   void Clear();
 
@@ -45,11 +54,16 @@ class VideoSurface {
 
  private:
   // lock_ held.
+  bool MixLocked();
   bool ConvertLocked();
+  const BYTE* PictureLocked() const;
 
   mutable std::mutex lock_;
   // guarded by lock_
   ComPtr<IMediaSample> sample_;
+  std::optional<REFERENCE_TIME> time_;  // the held picture's start
+  std::vector<BYTE> mixed_;  // the held picture with overlays; empty when none are shown
+  std::shared_ptr<OverlayCompositor> overlays_;
   PictureFormat format_;
   RECT source_{};
   LONG destWidth_ = 0, destHeight_ = 0;
