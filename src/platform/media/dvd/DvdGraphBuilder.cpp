@@ -6,6 +6,7 @@
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MediaFramework.h"
 #include "platform/media/dvd/DvdPlayback.h"
+#include "platform/media/dvd/DvdState.h"
 #include "platform/os/Platform.h"
 
 namespace kavoro::media {
@@ -108,6 +109,7 @@ void RegisterDvdPlayback() {
   static std::once_flag once;
   std::call_once(once, [] {
     RegisterMediaFramework();
+    RegisterDvdState();
     auto& classes = ClassRegistry::Instance();
     classes.RegisterClass(CLSID_DvdGraphBuilder, "DVD Graph Builder", [](REFIID riid, void** ppv) {
       ComPtr<DvdGraphBuilder> b = MakeCom<DvdGraphBuilder>();

@@ -109,6 +109,12 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
     DVDClose(dvd);
     return VFW_E_DVD_INVALID_DISC;
   }
+  // The identity is libdvdread's hash of the IFO files (16 bytes); its first 8 are plenty to
+  // tell discs apart.
+  unsigned char hash[16] = {};
+  discId = 0;
+  if (DVDDiscID(dvd, hash) == 0)
+    for (int i = 0; i < 8; ++i) discId |= static_cast<std::uint64_t>(hash[i]) << (8 * i);
   titles.clear();
   for (unsigned i = 0; i < vmg->tt_srpt->nr_of_srpts; ++i)
     titles.push_back({vmg->tt_srpt->title[i].nr_of_ptts});
@@ -247,6 +253,7 @@ void DvdNavigator::Impl::StopThread() {
   }
   for (auto& c : dropped)
     if (c.cmd) c.cmd->End(E_ABORT);
+  restoring.reset();
   EndAwaiting(E_ABORT);
   std::lock_guard g(flushLock);
   if (flushing) {
@@ -506,6 +513,8 @@ void DvdNavigator::Impl::OnNav() {
   dvdnav_get_current_highlight(nav, &button);
   const ULONG buttons = pci->hli.hl_gi.hli_ss ? (pci->hli.hl_gi.btn_ns & 0x3F) : 0;
   const std::int64_t now = dvdnav_get_current_time(nav);
+  int32_t angle = 1, angles = 1;
+  dvdnav_get_angle_info(nav, &angle, &angles);
   bool uopsChanged, buttonsChanged, hmsf;
   std::int64_t length;
   DVD_DOMAIN domain;
@@ -519,6 +528,7 @@ void DvdNavigator::Impl::OnNav() {
     snap.pci = *pci;
     snap.havePci = true;
     snap.time90k = now;
+    snap.angle = angle > 0 ? static_cast<ULONG>(angle) : 1;
     hmsf = snap.hmsfEvents;
     domain = snap.domain;
     length = snap.titleLength90k;
@@ -543,6 +553,8 @@ void DvdNavigator::Impl::OnNav() {
   } else {
     lastSecond = -1;
   }
+  if (restoring && (restoring->domain != DVD_DOMAIN_Title || domain == DVD_DOMAIN_Title))
+    FinishRestore();
   EndAwaiting(S_OK);
 }
 

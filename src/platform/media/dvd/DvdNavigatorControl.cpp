@@ -266,18 +266,7 @@ HRESULT DvdNavigator::SelectAudioStream(ULONG stream, DWORD, IDvdCmd** cmd) {
   Impl* i = impl_.get();
   return i->Post(
       [i, stream] {
-        i->audioPhysical = static_cast<int>(i->PhysicalAudioFor(stream));
-        i->audioUserChoice = true;
-        i->audioFramer.Reset(i->audioFramer.codec);
-        i->warnedFormat = false;
-        LCID lcid;
-        {
-          std::lock_guard g(i->m);
-          i->snap.audio = stream;
-          lcid = LanguageFromDiscCode(i->snap.audioLang[stream]);
-        }
-        i->Event(EC_DVD_AUDIO_STREAM_CHANGE, static_cast<LONG_PTR>(stream),
-                 static_cast<LONG_PTR>(lcid));
+        i->SwitchAudio(stream);
         return S_OK;
       },
       false, cmd);
@@ -296,17 +285,7 @@ HRESULT DvdNavigator::SelectSubpictureStream(ULONG stream, DWORD, IDvdCmd** cmd)
   Impl* i = impl_.get();
   return i->Post(
       [i, stream] {
-        i->spuPhysical = static_cast<int>(i->PhysicalSpuFor(stream));
-        i->spuUserChoice = true;
-        i->spuUnit.clear();
-        LCID lcid;
-        {
-          std::lock_guard g(i->m);
-          i->snap.spu = stream;
-          lcid = LanguageFromDiscCode(i->snap.spuLang[stream]);
-        }
-        i->Event(EC_DVD_SUBPICTURE_STREAM_CHANGE, static_cast<LONG_PTR>(stream),
-                 static_cast<LONG_PTR>(lcid));
+        i->SwitchSpu(stream);
         return S_OK;
       },
       false, cmd);
@@ -347,9 +326,92 @@ HRESULT DvdNavigator::SelectAngle(ULONG angle, DWORD, IDvdCmd** cmd) {
       false, cmd);
 }
 
-HRESULT DvdNavigator::SetState(IDvdState*, DWORD, IDvdCmd** cmd) {
+HRESULT DvdNavigator::SetState(IDvdState* state, DWORD, IDvdCmd** cmd) {
   if (cmd) *cmd = nullptr;
-  return E_NOTIMPL;  // saved places are not built yet
+  if (!state) return E_POINTER;
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  ComPtr<IDvdSavedPlace> saved;
+  if (FAILED(state->QueryInterface(IIDOf<IDvdSavedPlace>(), saved.PutVoid())) || !saved)
+    return E_INVALIDARG;  // a state object of some other navigator
+  DvdPlace place;
+  if (FAILED(saved->GetPlace(&place))) return E_INVALIDARG;
+  if (place.discId != impl_->discId) return VFW_E_DVD_STATE_WRONG_DISC;
+  if (place.domain == DVD_DOMAIN_Title &&
+      (place.title < 1 || place.title > impl_->titles.size() || place.chapter < 1 ||
+       place.chapter > impl_->titles[place.title - 1].chapters ||
+       (impl_->titles[place.title - 1].length90k > 0 &&
+        place.time90k >= impl_->titles[place.title - 1].length90k)))
+    return VFW_E_DVD_STATE_CORRUPT;
+  KAVORO_DVD_CHECK_UOP(place.domain == DVD_DOMAIN_Title ? UOP_Play_Title_Or_AtTime
+                                                        : UOP_ShowMenu_Title);
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, place] {
+        i->restoring.reset();
+        if (place.domain != DVD_DOMAIN_Title) {
+          const auto menu = static_cast<DVDMenuID_t>(static_cast<int>(
+              place.domain == DVD_DOMAIN_VideoManagerMenu ? DVD_MENU_Title : DVD_MENU_Root));
+          if (dvdnav_menu_call(i->nav, menu) != DVDNAV_STATUS_OK) return VFW_E_DVD_MENU_DOES_NOT_EXIST;
+          return S_OK;
+        }
+        if (dvdnav_title_play(i->nav, static_cast<int32_t>(place.title)) != DVDNAV_STATUS_OK)
+          return E_FAIL;
+        // The saved time lands on the VOBU that holds it; the chapter follows from the time.
+        if (dvdnav_time_search(i->nav, static_cast<uint64_t>(place.time90k)) != DVDNAV_STATUS_OK &&
+            dvdnav_part_play(i->nav, static_cast<int32_t>(place.title),
+                             static_cast<int32_t>(place.chapter)) != DVDNAV_STATUS_OK)
+          return E_FAIL;
+        i->restoring = place;
+        return S_OK;
+      },
+      true, cmd);
+}
+
+void DvdNavigator::Impl::SwitchAudio(ULONG stream) {
+  audioPhysical = static_cast<int>(PhysicalAudioFor(stream));
+  audioUserChoice = true;
+  audioFramer.Reset(audioFramer.codec);
+  warnedFormat = false;
+  LCID lcid;
+  {
+    std::lock_guard g(m);
+    snap.audio = stream;
+    lcid = LanguageFromDiscCode(snap.audioLang[stream]);
+  }
+  Event(EC_DVD_AUDIO_STREAM_CHANGE, static_cast<LONG_PTR>(stream), static_cast<LONG_PTR>(lcid));
+}
+
+void DvdNavigator::Impl::SwitchSpu(ULONG stream) {
+  spuPhysical = static_cast<int>(PhysicalSpuFor(stream));
+  spuUserChoice = true;
+  spuUnit.clear();
+  LCID lcid;
+  {
+    std::lock_guard g(m);
+    snap.spu = stream;
+    lcid = LanguageFromDiscCode(snap.spuLang[stream]);
+  }
+  Event(EC_DVD_SUBPICTURE_STREAM_CHANGE, static_cast<LONG_PTR>(stream),
+        static_cast<LONG_PTR>(lcid));
+}
+
+void DvdNavigator::Impl::FinishRestore() {
+  const DvdPlace p = *restoring;
+  restoring.reset();
+  if (p.domain != DVD_DOMAIN_Title) return;
+  ULONG audioCount, spuCount;
+  {
+    std::lock_guard g(m);
+    audioCount = snap.audioCount;
+    spuCount = snap.spuCount;
+    snap.spuOn = p.spuOn;
+  }
+  if (p.audio < audioCount) SwitchAudio(p.audio);
+  if (p.spu < spuCount) SwitchSpu(p.spu);
+  int32_t angle = 1, angles = 1;
+  dvdnav_get_angle_info(nav, &angle, &angles);
+  if (static_cast<int32_t>(p.angle) != angle && static_cast<int32_t>(p.angle) <= angles)
+    dvdnav_angle_change(nav, static_cast<int32_t>(p.angle));
 }
 
 HRESULT DvdNavigator::SetOption(DVD_OPTION_FLAG option, BOOL on) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +25,7 @@ extern "C" {
 #include "platform/media/FFmpegHandles.h"
 #include "platform/media/IReferenceClock.h"
 #include "platform/media/dvd/DvdNavigator.h"
+#include "platform/media/dvd/DvdState.h"
 
 namespace kavoro::media {
 namespace dvdnav_detail {
@@ -212,6 +214,7 @@ struct DvdNavigator::Impl {
   std::vector<TitleInfo> titles;
   std::vector<TitleSetStreams> titleSets;  // [0] unused; [n] = VTS n
   bool pal = true;
+  std::uint64_t discId = 0;  // the disc's identity: its IFO files hashed
   AVCodecID audioCodec = AV_CODEC_ID_AC3;
   NavPin* video = nullptr;
   NavPin* audio = nullptr;
@@ -246,6 +249,7 @@ struct DvdNavigator::Impl {
     ULONG audio = 0;
     ULONG spu = 0;
     bool spuOn = false;
+    ULONG angle = 1;
     bool hmsfEvents = false;
     bool inStill = false;
   } snap;
@@ -275,6 +279,8 @@ struct DvdNavigator::Impl {
   bool stillDeadlineSet = false;
   std::chrono::steady_clock::time_point stillDeadline;
   bool stopped = false;
+  // A saved place being returned to: its streams are chosen at the first packet of the title.
+  std::optional<DvdPlace> restoring;
 
   // ---------------------------------------------------------------------------------------
   HRESULT Open(const std::string& input);
@@ -298,6 +304,10 @@ struct DvdNavigator::Impl {
   void OnNav();
   void UpdatePlace();
   void UpdateStreams();
+  // The user's choice of stream, told with its event.
+  void SwitchAudio(ULONG stream);
+  void SwitchSpu(ULONG stream);
+  void FinishRestore();
   // After a selection: the highlighted button, told at once (a still reads no more blocks).
   HRESULT Selected(dvdnav_status_t status) {
     if (status != DVDNAV_STATUS_OK) return E_FAIL;

@@ -1,4 +1,6 @@
 // IDvdInfo2 of the navigator: answers from the snapshot the streaming thread keeps.
+#include <algorithm>
+
 #include "platform/media/dvd/DvdLanguages.h"
 #include "platform/media/dvd/DvdNavigatorImpl.h"
 
@@ -123,7 +125,27 @@ HRESULT DvdNavigator::GetButtonAtPosition(POINT point, ULONG* button) {
 HRESULT DvdNavigator::GetState(IDvdState** state) {
   if (!state) return E_POINTER;
   *state = nullptr;
-  return E_NOTIMPL;  // saved places are not built yet
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  DvdPlace p;
+  {
+    std::lock_guard g(impl_->m);
+    const DvdNavigator::Impl::Snapshot& s = impl_->snap;
+    // First play passes on its own; there is no place to return to there or when stopped.
+    if (s.domain == DVD_DOMAIN_Stop || s.domain == DVD_DOMAIN_FirstPlay)
+      return VFW_E_DVD_INVALIDDOMAIN;
+    p.discId = impl_->discId;
+    p.domain = s.domain;
+    const bool inTitle = s.domain == DVD_DOMAIN_Title;
+    p.title = inTitle ? s.title : 0;
+    p.chapter = inTitle ? s.chapter : 0;
+    p.time90k = inTitle ? std::max<std::int64_t>(s.time90k, 0) : 0;
+    p.audio = s.audio < kDvdAudioStreams ? s.audio : 0;
+    p.spu = s.spu < kDvdSubpictureStreams ? s.spu : 0;
+    p.spuOn = s.spuOn;
+    p.angle = s.angle >= 1 && s.angle <= kDvdAngles ? s.angle : 1;
+  }
+  *state = MakeDvdState(p).Detach();
+  return S_OK;
 }
 
 }  // namespace kavoro::media

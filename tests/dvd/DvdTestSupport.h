@@ -1,0 +1,140 @@
+#pragma once
+// What the DVD tests share: the fixture disc, waiting for events, and a rendered DVD graph
+// (a session begins in the title menu).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/com/ClassRegistry.h"
+#include "platform/media/EventCodes.h"
+#include "platform/media/IFilterGraph.h"
+#include "platform/media/IMediaControl.h"
+#include "platform/media/IMediaEvent.h"
+#include "platform/media/MediaClasses.h"
+#include "platform/media/dvd/DvdPlayback.h"
+#include "platform/media/dvd/IDvdControl2.h"
+#include "platform/media/dvd/IDvdGraphBuilder.h"
+#include "platform/media/dvd/IDvdInfo2.h"
+#include "platform/os/sim/SimPlatform.h"
+
+namespace kavoro::testing {
+
+namespace fs = std::filesystem;
+inline const fs::path kFixtures = KAVORO_FIXTURES_DIR;
+
+// The fixture disc, made once per run (the maker does nothing when it is up to date).
+inline fs::path Disc() {
+  static const bool made = [] {
+    const std::string cmd = std::string("bash '") + KAVORO_MAKE_DVD + "' '" +
+                            kFixtures.string() + "' >/dev/null";
+    return std::system(cmd.c_str()) == 0;
+  }();
+  EXPECT_TRUE(made);
+  return kFixtures / "DVD";
+}
+
+// A copy of the disc folder with both copies of the disc's main table overwritten.
+inline fs::path DamagedDisc() {
+  const fs::path to = kFixtures / "dvd-test-damaged";
+  fs::remove_all(to);
+  fs::create_directories(to);
+  fs::copy(Disc(), to, fs::copy_options::recursive);
+  for (const char* name : {"VIDEO_TS.IFO", "VIDEO_TS.BUP"}) {
+    std::ofstream out(to / "VIDEO_TS" / name, std::ios::binary | std::ios::trunc);
+    out << std::string(4096, '\x5a');
+  }
+  return to;
+}
+
+struct Event {
+  LONG code = 0;
+  LONG_PTR p1 = 0, p2 = 0;
+};
+
+// Takes events until one with `code` (and, when given, parameter 1 equal to `p1`) comes;
+// everything taken is appended to `seen`.
+inline bool WaitForDvdEvent(IMediaEvent* events, LONG code, std::optional<LONG_PTR> p1,
+                     std::vector<Event>& seen, int timeoutMs = 15000) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < deadline) {
+    Event e;
+    if (events->GetEvent(&e.code, &e.p1, &e.p2, 20) != S_OK) continue;
+    events->FreeEventParams(e.code, e.p1, e.p2);
+    seen.push_back(e);
+    if (e.code == EC_ERRORABORT) return false;
+    if (e.code == code && (!p1 || *p1 == e.p1)) return true;
+  }
+  return false;
+}
+
+class DvdBuilderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    os::Sim().Reset();
+    media::RegisterDvdPlayback();
+    builder = CreateInstance<IDvdGraphBuilder>(CLSID_DvdGraphBuilder);
+    ASSERT_TRUE(builder);
+    ASSERT_EQ(builder->GetFiltergraph(graph.Put()), S_OK);
+    control = graph.As<IMediaControl>();
+    events = graph.As<IMediaEventEx>();
+    ASSERT_TRUE(control && events);
+  }
+  void TearDown() override {
+    if (control) control->Stop();
+  }
+  ComPtr<IDvdGraphBuilder> builder;
+  ComPtr<IGraphBuilder> graph;
+  ComPtr<IMediaControl> control;
+  ComPtr<IMediaEventEx> events;
+};
+
+// A whole session: the title menu, a button by position, chapters, streams, time.
+class DvdSessionTest : public DvdBuilderTest {
+ protected:
+  void SetUp() override {
+    DvdBuilderTest::SetUp();
+    AM_DVD_RENDERSTATUS status;
+    ASSERT_TRUE(SUCCEEDED(builder->RenderDvdVideoVolume(Disc().string().c_str(),
+                                                        AM_DVD_HWDEC_PREFER, &status)));
+    ASSERT_EQ(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid()), S_OK);
+    ASSERT_EQ(builder->GetDvdInterface(IIDOf<IDvdInfo2>(), info.PutVoid()), S_OK);
+    ASSERT_EQ(dvd->SetOption(DVD_HMSF_TimeCodeEvents, 1), S_OK);
+    ASSERT_TRUE(SUCCEEDED(control->Run()));
+    // First play jumps to the title menu, a still waiting for a button.
+    ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_VideoManagerMenu, seen));
+    ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_STILL_ON, std::nullopt, seen));
+  }
+  // Plays title 1 chapter 2 through the menu's second button.
+  void IntoChapter2() {
+    ASSERT_EQ(dvd->ActivateAtPosition({360, 355}), S_OK);
+    ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_CHAPTER_START, 2, seen));
+  }
+  // The events taken so far, for failure messages.
+  std::string Trace() const {
+    std::string t;
+    char one[48];
+    for (const Event& e : seen) {
+      std::snprintf(one, sizeof one, " %#lx(%ld,%ld)", static_cast<long>(e.code),
+                    static_cast<long>(e.p1), static_cast<long>(e.p2));
+      t += one;
+    }
+    return t;
+  }
+  bool Saw(LONG code, LONG_PTR p1) const {
+    for (const Event& e : seen)
+      if (e.code == code && e.p1 == p1) return true;
+    return false;
+  }
+  ComPtr<IDvdControl2> dvd;
+  ComPtr<IDvdInfo2> info;
+  std::vector<Event> seen;
+};
+
+}  // namespace kavoro::testing
