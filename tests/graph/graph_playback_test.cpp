@@ -180,5 +180,45 @@ TEST_F(GraphDvdTest, TimeEventsMoveTheBarAndAReleasePlaysFromTheTime) {
   ASSERT_TRUE(RunUntil([&] { return bar->Position() >= target; }));
 }
 
+TEST_F(GraphDvdTest, ABookmarkSavedAndRestoredLandsAtItsPlace) {
+  PlayChapter2();
+  ASSERT_TRUE(RunUntil([&] { return Now() >= 6; })) << Now();
+  ULONG audio = 0, audioCount = 0;
+  ASSERT_EQ(control->SelectAudioStream(1, DVD_CMD_FLAG_None, nullptr), S_OK);
+  ASSERT_TRUE(RunUntil([&] {
+    info->GetCurrentAudio(&audioCount, &audio);
+    return audio == 1;
+  }));
+  const int saved = Now();
+  const std::string file =
+      (std::filesystem::path(KAVORO_FIXTURES_DIR) / "graph-playback-bookmark.bmk").string();
+  std::filesystem::remove(file);
+  graph->SaveDvdBookmark(file);
+  ASSERT_TRUE(std::filesystem::exists(file));
+
+  // A new graph from scratch, back at the title menu, then the bookmark.
+  graph->SetActive(false);
+  graph->SetActive(true);
+  chapter = 0;
+  AM_DVD_RENDERSTATUS status;
+  ASSERT_TRUE(SUCCEEDED(graph->RenderDvd(&status, testing::FixtureDisc().string(), 0)));
+  control = graph->Query<IDvdControl2>();
+  info = graph->Query<IDvdInfo2>();
+  graph->Play();
+  ASSERT_TRUE(RunUntil([&] {
+    DVD_DOMAIN domain = DVD_DOMAIN_Stop;
+    return info->GetCurrentDomain(&domain) == S_OK && domain == DVD_DOMAIN_VideoManagerMenu;
+  }));
+  graph->RestoreDvdBookmark(file);
+  const int restored = Now();
+  EXPECT_GE(restored, saved - 1);
+  EXPECT_LE(restored, saved + 1);
+  ASSERT_EQ(info->GetCurrentAudio(&audioCount, &audio), S_OK);
+  EXPECT_EQ(audio, 1u);
+  DVD_PLAYBACK_LOCATION2 where;
+  ASSERT_EQ(info->GetCurrentLocation(&where), S_OK);
+  EXPECT_EQ(where.TitleNum, 1u);
+}
+
 }  // namespace
 }  // namespace kavoro::test
