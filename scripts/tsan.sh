@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The media tests under ThreadSanitizer (not part of CI: it takes a build of its own).
+#   scripts/tsan.sh [LABEL]   (default label: media)
+# Builds the tests of that label with -DKAVORO_TSAN=ON into build-tsan/ (or
+# $KAVORO_TSAN_BUILD_DIR) and runs them. A race report makes its test fail (exit code 66);
+# the reports are also kept in BUILD/tsan-logs/. scripts/tsan.supp says what is left out and
+# why: only the calls made inside the system's FFmpeg libraries.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${KAVORO_TSAN_BUILD_DIR:-$root/build-tsan}"
+label="${1:-media}"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVORO_TSAN=ON >/dev/null
+# The test executables carrying the label, from CTest's own list.
+targets=$(ctest --test-dir "$build" -L "$label" --show-only=json-v1 |
+  python3 -c 'import json, os, sys
+for t in json.load(sys.stdin)["tests"]:
+    print(os.path.basename(t["command"][0]))' | sort -u)
+# shellcheck disable=SC2086
+cmake --build "$build" -j"${KAVORO_JOBS:-2}" --target $targets
+logs="$build/tsan-logs"
+rm -rf "$logs"
+mkdir -p "$logs"
+export TSAN_OPTIONS="suppressions=$root/scripts/tsan.supp second_deadlock_stack=1 halt_on_error=0 log_path=$logs/tsan"
+status=0
+ctest --test-dir "$build" -L "$label" --output-on-failure -j1 || status=$?
+reports=$(cat "$logs"/tsan.* 2>/dev/null | grep -c 'WARNING: ThreadSanitizer' || true)
+echo "ThreadSanitizer reports: $reports (logs in $logs)"
+exit "$status"
