@@ -283,7 +283,7 @@ void DvdNavigator::Impl::Deliver(NavPin* pin, const std::uint8_t* data, int size
   std::memcpy(buffer, data, static_cast<std::size_t>(size));
   sample->SetActualDataLength(size);
   if (pts90k != kNoPts) {
-    REFERENCE_TIME start = From90k(pts90k + offset90k);
+    REFERENCE_TIME start = From90k(OutTime(pts90k));
     REFERENCE_TIME end = start + 1;
     sample->SetTime(&start, &end);
   }
@@ -352,10 +352,11 @@ void DvdNavigator::Impl::OnPes(int id, int subId, const std::uint8_t* data, int 
                                std::int64_t pts) {
   if (id == 0xE0) {
     videoFramer.Feed(data, size, pts, [&](const std::uint8_t* d, int n, std::int64_t p, bool key) {
-      Deliver(video, d, n, p, key);
+      if (PassVideo(key, videoFramer.pictType)) Deliver(video, d, n, p, key);
     });
     return;
   }
+  if (!PassAudioAndSubpictures()) return;
   AVCodecID codec = AV_CODEC_ID_NONE;
   int number = -1;
   if (id >= 0xC0 && id <= 0xDF) {
@@ -432,6 +433,9 @@ void DvdNavigator::Impl::UpdatePlace() {
   }
   // The streams of the new place are known before anyone hears of it.
   if (domain != old || newTitle != oldTitle) UpdateStreams();
+  // Menus play at normal speed.
+  if (domain != old && domain != DVD_DOMAIN_Title && (rate != 1.0 || backward))
+    SetRate(1.0, false);
   if (domain != old) Event(EC_DVD_DOMAIN_CHANGE, domain, 0);
   if (newTitle && newTitle != oldTitle) Event(EC_DVD_TITLE_CHANGE, static_cast<LONG_PTR>(newTitle), 0);
   if (newChapter && (newChapter != oldChapter || newTitle != oldTitle))
@@ -499,14 +503,7 @@ void DvdNavigator::Impl::OnNav() {
   // Timing: the output time runs on across VOBUs that follow each other; a jump in the
   // disc's time is closed up, and after a flush or a still the time restarts at the clock.
   const std::int64_t s = pci->pci_gi.vobu_s_ptm, e = pci->pci_gi.vobu_e_ptm;
-  if (resync) {
-    offset90k = std::max(StreamNow90k() + kResyncLead90k, lastOutEnd) - s;
-    resync = false;
-  } else if (s != lastVobuEnd) {
-    offset90k = lastOutEnd - s;
-  }
-  lastVobuEnd = e;
-  lastOutEnd = e + offset90k;
+  TimeVobu(s, e);
 
   const ULONG uops = UopsFrom(dvdnav_get_restrictions(nav));
   int32_t button = 0;
@@ -612,7 +609,10 @@ void DvdNavigator::Impl::Run() {
       spuUnit.clear();
       resync = true;
       lastOutEnd = 0;
+      // A jump elsewhere resumes normal play, unless the command set the speed itself.
+      if (!rateSetByCommand && (rate != 1.0 || backward)) SetRate(1.0, false);
     }
+    rateSetByCommand = false;
     EndFlushIfStarted();
     if (stopped) continue;
 
@@ -643,8 +643,14 @@ void DvdNavigator::Impl::Run() {
     switch (event) {
       case DVDNAV_BLOCK_OK:
         Demux(buffer.data(), len);
+        if (backward && keyShown && backTarget) StepBack();
         break;
       case DVDNAV_NAV_PACKET:
+        // Backward play that read into the next VOBU found no key frame: on to the next step.
+        if (backward && backTarget) {
+          StepBack();
+          break;
+        }
         OnNav();
         break;
       case DVDNAV_STILL_FRAME: {

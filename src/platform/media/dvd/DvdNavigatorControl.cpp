@@ -232,25 +232,56 @@ HRESULT DvdNavigator::ActivateAtPosition(POINT point) {
       true, nullptr);
 }
 
+namespace {
+// Speeds played, forwards and backwards; 1.0 is normal play.
+constexpr double kSlowestRate = 0.1;
+constexpr double kFastestRate = 16.0;
+}  // namespace
+
 HRESULT DvdNavigator::PlayForwards(double speed, DWORD, IDvdCmd** cmd) {
   if (cmd) *cmd = nullptr;
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
-  if (speed <= 0) return E_INVALIDARG;
-  // Only normal speed is played so far.
-  if (speed != 1.0) return E_NOTIMPL;
+  if (!(speed > 0)) return E_INVALIDARG;
+  if (speed < kSlowestRate || speed > kFastestRate) return VFW_E_DVD_WRONG_SPEED;
+  bool fromBackward;
+  {
+    std::lock_guard g(impl_->m);
+    fromBackward = impl_->snap.backward;
+    if (speed != 1.0) {
+      if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+      if (impl_->snap.uops & UOP_Play_Forwards) return VFW_E_DVD_OPERATION_INHIBITED;
+    }
+  }
   Impl* i = impl_.get();
+  // Leaving backward play drops the key frames still queued: the picture goes on from here.
   return i->Post(
-      [i] {
-        i->Event(EC_DVD_PLAYBACK_RATE_CHANGE, 10000, 0);
+      [i, speed] {
+        i->SetRate(speed, false);
+        i->rateSetByCommand = true;
         return S_OK;
       },
-      false, cmd);
+      fromBackward, cmd);
 }
 
 HRESULT DvdNavigator::PlayBackwards(double speed, DWORD, IDvdCmd** cmd) {
   if (cmd) *cmd = nullptr;
-  if (speed <= 0) return E_INVALIDARG;
-  return E_NOTIMPL;  // backward play is not built yet
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (!(speed > 0)) return E_INVALIDARG;
+  if (speed < kSlowestRate || speed > kFastestRate) return VFW_E_DVD_WRONG_SPEED;
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+    if (impl_->snap.uops & UOP_Play_Backwards) return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  Impl* i = impl_.get();
+  // What is queued downstream plays forwards: it is flushed, and the key frames start at once.
+  return i->Post(
+      [i, speed] {
+        i->SetRate(speed, true);
+        i->rateSetByCommand = true;
+        return S_OK;
+      },
+      true, cmd);
 }
 
 HRESULT DvdNavigator::SelectAudioStream(ULONG stream, DWORD, IDvdCmd** cmd) {
@@ -426,7 +457,7 @@ HRESULT DvdNavigator::SetOption(DVD_OPTION_FLAG option, BOOL on) {
     }
     case DVD_NotifyParentalLevelChange:
     case DVD_AudioDuringFFwdRew:
-      return S_OK;  // no parental levels and no fast play here: nothing to tell or to mute
+      return S_OK;  // no parental levels; sound is never played at other speeds
   }
   return E_INVALIDARG;
 }

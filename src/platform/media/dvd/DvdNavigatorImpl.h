@@ -46,6 +46,8 @@ constexpr ULONG UOP_ReturnFromSubMenu = 0x10;
 constexpr ULONG UOP_Play_Chapter_Or_AtTime = 0x20;
 constexpr ULONG UOP_PlayPrev_Chapter = 0x40;
 constexpr ULONG UOP_PlayNext_Chapter = 0x80;
+constexpr ULONG UOP_Play_Forwards = 0x100;
+constexpr ULONG UOP_Play_Backwards = 0x200;
 constexpr ULONG UOP_ShowMenu_Title = 0x400;
 constexpr ULONG UOP_ShowMenu_Root = 0x800;
 constexpr ULONG UOP_Resume = 0x10000;
@@ -132,6 +134,7 @@ struct Framer {
   AVCodecID codec = AV_CODEC_ID_NONE;
   ParserPtr parser;
   CodecContextPtr ctx;
+  int pictType = AV_PICTURE_TYPE_NONE;  // of the unit last given out
   void Reset(AVCodecID id) {
     codec = id;
     parser.reset(id == AV_CODEC_ID_NONE ? nullptr : av_parser_init(id));
@@ -154,6 +157,7 @@ struct Framer {
       size -= used;
       if (frameSize > 0) {
         const std::int64_t p = parser->pts == AV_NOPTS_VALUE ? kNoPts : parser->pts;
+        pictType = parser->pict_type;
         out(frame, frameSize, p,
             codec != AV_CODEC_ID_MPEG2VIDEO || parser->key_frame == 1 ||
                 parser->pict_type == AV_PICTURE_TYPE_I);
@@ -250,6 +254,8 @@ struct DvdNavigator::Impl {
     ULONG spu = 0;
     bool spuOn = false;
     ULONG angle = 1;
+    double rate = 1.0;
+    bool backward = false;
     bool hmsfEvents = false;
     bool inStill = false;
   } snap;
@@ -281,6 +287,16 @@ struct DvdNavigator::Impl {
   bool stopped = false;
   // A saved place being returned to: its streams are chosen at the first packet of the title.
   std::optional<DvdPlace> restoring;
+  // Speed and direction. Output time runs from the start of each VOBU (anchorPtm, at
+  // anchorPtm + offset90k) at 1/rate of the disc's time. Backward play shows the first key
+  // frame of a VOBU, then jumps to backTarget, one step of backStep90k of disc time back.
+  double rate = 1.0;
+  bool backward = false;
+  bool rateSetByCommand = false;  // the running command chose the speed itself
+  std::int64_t anchorPtm = 0;
+  std::optional<std::uint32_t> backTarget;  // a position for dvdnav_sector_search
+  std::int64_t backStep90k = 0;
+  bool keyShown = false;
 
   // ---------------------------------------------------------------------------------------
   HRESULT Open(const std::string& input);
@@ -304,6 +320,15 @@ struct DvdNavigator::Impl {
   void OnNav();
   void UpdatePlace();
   void UpdateStreams();
+  // Trick play (DvdNavigatorTrickPlay.cpp): the output time of a disc time, the timing of a
+  // new VOBU, which units go out at this speed, and the steps of backward play.
+  std::int64_t OutTime(std::int64_t pts90k) const;
+  void TimeVobu(std::int64_t start90k, std::int64_t end90k);
+  bool PassVideo(bool key, int pictType);
+  bool PassAudioAndSubpictures() const { return rate == 1.0 && !backward; }
+  void PlanBackStep();
+  void StepBack();
+  void SetRate(double newRate, bool back);
   // The user's choice of stream, told with its event.
   void SwitchAudio(ULONG stream);
   void SwitchSpu(ULONG stream);

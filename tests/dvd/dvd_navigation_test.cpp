@@ -1,0 +1,104 @@
+// The navigator's commands in sessions on the fixture disc: speeds forwards and backwards.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "DvdTestSupport.h"
+
+namespace kavoro::testing {
+namespace {
+
+int Seconds(const Event& e) {
+  const DVD_HMSF_TIMECODE t = HmsfFromParam(static_cast<std::uint32_t>(e.p1));
+  return t.bHours * 3600 + t.bMinutes * 60 + t.bSeconds;
+}
+
+using DvdSpeedTest = DvdSessionTest;
+
+// The rates of the player's speed menu.
+constexpr double kRates[] = {0.2, 0.4, 0.8, 1.0, 2.0, 4.0, 6.0, 8.0};
+
+LONG_PTR RateParam(double rate, bool backward) {
+  const LONG_PTR p = static_cast<LONG_PTR>(std::lround(rate * 10000));
+  return backward ? -p : p;
+}
+
+TEST_F(DvdSpeedTest, EveryRateForwardsIsToldAndFastPlayRunsAhead) {
+  IntoChapter2();
+  for (double rate : kRates) {
+    ComPtr<IDvdCmd> cmd;
+    ASSERT_EQ(dvd->PlayForwards(rate, DVD_CMD_FLAG_None, cmd.Put()), S_OK) << rate;
+    EXPECT_EQ(cmd->WaitForEnd(), S_OK);
+    EXPECT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_PLAYBACK_RATE_CHANGE, RateParam(rate, false),
+                                seen, 5000))
+        << rate << Trace();
+  }
+  // At 8x the rest of the title (some 7 s of it) plays out within a few seconds; the disc then
+  // goes to its root menu, which plays at normal speed.
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_VideoTitleSetMenu,
+                              seen, 15000))
+      << Trace();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_TRUE(Saw(EC_DVD_PLAYBACK_RATE_CHANGE, RateParam(1.0, false)));
+  EXPECT_EQ(dvd->PlayForwards(0, DVD_CMD_FLAG_None, nullptr), E_INVALIDARG);
+  EXPECT_EQ(dvd->PlayForwards(-1, DVD_CMD_FLAG_None, nullptr), E_INVALIDARG);
+}
+
+TEST_F(DvdSpeedTest, BackwardAt8FromLateInTheTitleCountsDownToTheStart) {
+  IntoChapter2();
+  DVD_HMSF_TIMECODE late{0, 0, 10, 0};
+  ComPtr<IDvdCmd> cmd;
+  ASSERT_EQ(dvd->PlayAtTime(&late, DVD_CMD_FLAG_None, cmd.Put()), S_OK);
+  ASSERT_EQ(cmd->WaitForEnd(), S_OK);
+  ASSERT_EQ(dvd->PlayBackwards(8.0, DVD_CMD_FLAG_None, cmd.Put()), S_OK);
+  EXPECT_EQ(cmd->WaitForEnd(), S_OK);
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_PLAYBACK_RATE_CHANGE, RateParam(8.0, true),
+                              seen, 5000))
+      << Trace();
+  // The time events count down to 0; then normal play resumes there.
+  std::vector<int> seconds;
+  while (seconds.empty() || seconds.back() > 0) {
+    ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_CURRENT_HMSF_TIME, std::nullopt, seen, 5000))
+        << Trace();
+    seconds.push_back(Seconds(seen.back()));
+  }
+  ASSERT_GE(seconds.size(), 3u) << Trace();
+  EXPECT_GE(seconds.front(), 8);
+  for (std::size_t n = 1; n < seconds.size(); ++n) EXPECT_LT(seconds[n], seconds[n - 1]) << Trace();
+  // Told as the first VOBU of the title is read, with or just before its time.
+  if (!Saw(EC_DVD_PLAYBACK_RATE_CHANGE, RateParam(1.0, false))) {
+    ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_PLAYBACK_RATE_CHANGE, RateParam(1.0, false),
+                                seen, 5000))
+        << Trace();
+  }
+  // Playing on forwards from the start.
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_CURRENT_HMSF_TIME, std::nullopt, seen, 5000));
+  EXPECT_EQ(Seconds(seen.back()), 1) << Trace();
+  EXPECT_TRUE(Saw(EC_DVD_CHAPTER_START, 1)) << Trace();
+}
+
+TEST_F(DvdSpeedTest, BackwardAtEveryRateStepsBackAndMenusRefuseSpeeds) {
+  EXPECT_EQ(dvd->PlayBackwards(2.0, DVD_CMD_FLAG_None, nullptr), VFW_E_DVD_INVALIDDOMAIN);
+  EXPECT_EQ(dvd->PlayForwards(2.0, DVD_CMD_FLAG_None, nullptr), VFW_E_DVD_INVALIDDOMAIN);
+  IntoChapter2();
+  for (double rate : kRates) {
+    DVD_HMSF_TIMECODE late{0, 0, 9, 0};
+    ComPtr<IDvdCmd> cmd;
+    ASSERT_EQ(dvd->PlayAtTime(&late, DVD_CMD_FLAG_None, cmd.Put()), S_OK);
+    ASSERT_EQ(cmd->WaitForEnd(), S_OK);
+    ASSERT_EQ(dvd->PlayBackwards(rate, DVD_CMD_FLAG_None, cmd.Put()), S_OK);
+    EXPECT_EQ(cmd->WaitForEnd(), S_OK);
+    ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_PLAYBACK_RATE_CHANGE, RateParam(rate, true),
+                                seen, 5000))
+        << rate << Trace();
+    // Two time events that go back in time.
+    ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_CURRENT_HMSF_TIME, std::nullopt, seen, 15000));
+    const int first = Seconds(seen.back());
+    ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_CURRENT_HMSF_TIME, std::nullopt, seen, 15000));
+    EXPECT_LT(Seconds(seen.back()), first) << rate << Trace();
+  }
+}
+
+}  // namespace
+}  // namespace kavoro::testing
