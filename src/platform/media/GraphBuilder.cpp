@@ -7,6 +7,7 @@
 #include "platform/media/Enumerators.h"
 #include "platform/media/FilterCatalog.h"
 #include "platform/media/FilterGraph.h"
+#include "platform/media/IOptionalPin.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MediaErrors.h"
 #include "platform/media/MidiFile.h"
@@ -21,6 +22,11 @@ bool HasOutputPins(IBaseFilter* f) {
   for (auto& p : PinsOf(f))
     if (IsOutput(p.Get())) return true;
   return false;
+}
+
+bool IsOptional(IPin* pin) {
+  ComPtr<IOptionalPin> optional;
+  return SUCCEEDED(pin->QueryInterface(IIDOf<IOptionalPin>(), optional.PutVoid()));
 }
 
 std::vector<ComPtr<IPin>> FreePins(IBaseFilter* f, bool outputs) {
@@ -117,9 +123,16 @@ HRESULT FilterGraph::RenderThroughFilter(IPin* output, IBaseFilter* f, int depth
   for (auto& in : FreePins(f, false)) {
     if (FAILED(output->Connect(in.Get(), nullptr))) continue;
     bool all = true;
-    for (auto& out : FreePins(f, true))
-      if (FAILED(RenderPin(out.Get(), depth + 1, existingOnly))) all = false;
-    if (all) return S_OK;
+    std::vector<ComPtr<IPin>> optional;
+    for (auto& out : FreePins(f, true)) {
+      if (IsOptional(out.Get())) optional.push_back(out);
+      else if (FAILED(RenderPin(out.Get(), depth + 1, existingOnly))) all = false;
+    }
+    if (all) {
+      // Streams the filter can do without go only where a renderer is there for them.
+      for (auto& out : optional) RenderPin(out.Get(), depth + 1, true);
+      return S_OK;
+    }
     output->Disconnect();
     in->Disconnect();
     return VFW_E_CANNOT_RENDER;

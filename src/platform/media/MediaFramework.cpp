@@ -8,6 +8,7 @@
 #include "platform/media/FileSource.h"
 #include "platform/media/FilterCatalog.h"
 #include "platform/media/FilterGraph.h"
+#include "platform/media/Line21Decoder.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MidiSource.h"
 #include "platform/media/OverlayMixer.h"
@@ -85,8 +86,21 @@ void RegisterAll() {
                         Record(CLSID_VideoRenderer, "Video Renderer", kClassicVideoRendererMerit,
                                {Pin("Input", false, {i420})}),
                         Creator<VideoRenderer>(CLSID_VideoRenderer));
-  // The mixer is put into a graph by the application only (merit: never by graph building).
+  // Captions: graph building takes the second decoder (the mixing renderer's); the first is
+  // put in by the application where the overlay mixer shows the picture.
   const ModuleMediaType argb{MEDIATYPE_Video, MEDIASUBTYPE_ARGB32};
+  const ModuleMediaType line21{MEDIATYPE_AUXLine21Data, MEDIASUBTYPE_Line21_BytePair};
+  RegisterBuiltInFilter(cat,
+                        Record(CLSID_Line21Decoder2, "Line 21 Decoder 2", MERIT_NORMAL,
+                               {Pin("Line21 Input", false, {line21}),
+                                Pin("Line21 Output", true, {argb})}),
+                        Creator<Line21Decoder>(CLSID_Line21Decoder2));
+  RegisterBuiltInFilter(cat,
+                        Record(CLSID_Line21Decoder, "Line 21 Decoder", MERIT_UNLIKELY,
+                               {Pin("Line21 Input", false, {line21}),
+                                Pin("Line21 Output", true, {argb})}),
+                        Creator<Line21Decoder>(CLSID_Line21Decoder));
+  // The mixer is put into a graph by the application only (merit: never by graph building).
   for (const CLSID& mixer : {CLSID_OverlayMixer, CLSID_OverlayMixer2}) {
     RegisterBuiltInFilter(cat,
                           Record(mixer, "Overlay Mixer", MERIT_DO_NOT_USE,

@@ -1,12 +1,16 @@
 #include "platform/media/VideoDecoder.h"
 
 #include <cstring>
+#include <vector>
 #include <numeric>
 
 extern "C" {
 #include <libavutil/imgutils.h>
 }
 
+#include "platform/media/AddInterfaces.h"
+#include "platform/media/BasePin.h"
+#include "platform/media/IOptionalPin.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MediaErrors.h"
 
@@ -16,6 +20,19 @@ namespace {
 // Pictures between the decoder and its renderer: one shown, one waiting for its time, one
 // being decoded, one spare.
 constexpr LONG kPictureBuffers = 4;
+// Caption samples: a few pairs each, taken downstream before the picture goes.
+constexpr LONG kCaptionBuffers = 2;
+constexpr LONG kCaptionBufferSize = 128;
+constexpr char kCaptionPinName[] = "CC Output";
+// A53 caption data: three bytes a caption, the first holding the valid flag and the kind.
+constexpr int kCcTripletSize = 3;
+constexpr std::uint8_t kCcValid = 0x04;
+constexpr std::uint8_t kCcTypeMask = 0x03;
+constexpr std::uint8_t kCcTypeField1 = 0x00;
+
+bool CodecCarriesCaptions(AVCodecID id) {
+  return id == AV_CODEC_ID_MPEG2VIDEO || id == AV_CODEC_ID_H264 || id == AV_CODEC_ID_HEVC;
+}
 
 PictureFormat FormatOf(int width, int height, AVRational sar, AVRational frameRate) {
   PictureFormat f;
@@ -41,8 +58,57 @@ bool SameFormat(const PictureFormat& a, const PictureFormat& b) {
 
 }  // namespace
 
+class VideoDecoder::CaptionPin final : public AddInterfaces<BaseOutputPin, IOptionalPin> {
+ public:
+  explicit CaptionPin(VideoDecoder& d) : AddInterfaces(d, kCaptionPinName), d_(d) {}
+
+ protected:
+  HRESULT CheckMediaType(const AM_MEDIA_TYPE& t) override {
+    if (!d_.codec_) return VFW_E_NOT_CONNECTED;
+    return d_.carriesCaptions_ && t.majortype == MEDIATYPE_AUXLine21Data &&
+                   t.subtype == MEDIASUBTYPE_Line21_BytePair
+               ? S_OK
+               : S_FALSE;
+  }
+  HRESULT GetMediaType(int index, AM_MEDIA_TYPE* t) override {
+    if (!d_.codec_) return VFW_E_NOT_CONNECTED;
+    if (index != 0 || !d_.carriesCaptions_) return S_FALSE;
+    t->majortype = MEDIATYPE_AUXLine21Data;
+    t->subtype = MEDIASUBTYPE_Line21_BytePair;
+    t->bFixedSizeSamples = 0;
+    t->lSampleSize = 0;
+    VIDEOINFOHEADER vih{};
+    vih.rcSource = vih.rcTarget = {0, 0, d_.initial_.width, d_.initial_.height};
+    vih.AvgTimePerFrame = d_.initial_.frameTime;
+    vih.bmiHeader.biWidth = d_.initial_.width;
+    vih.bmiHeader.biHeight = d_.initial_.height;
+    t->SetFormat(FORMAT_VideoInfo, vih);
+    return S_OK;
+  }
+  HRESULT DecideBufferSize(ALLOCATOR_PROPERTIES* p) override {
+    p->cBuffers = kCaptionBuffers;
+    p->cbBuffer = kCaptionBufferSize;
+    return S_OK;
+  }
+
+ private:
+  VideoDecoder& d_;
+};
+
 VideoDecoder::VideoDecoder()
-    : TransformFilter(CLSID_KavoroVideoDecoder, "Video Input", "Video Output") {}
+    : TransformFilter(CLSID_KavoroVideoDecoder, "Video Input", "Video Output") {
+  captions_ = MakePin<CaptionPin>(*this);
+}
+
+HRESULT VideoDecoder::OnStop() {
+  HRESULT hr = TransformFilter::OnStop();
+  // Captions waiting downstream belong to the pictures dropped.
+  if (captions_->IsConnected()) {
+    captions_->DeliverBeginFlush();
+    captions_->DeliverEndFlush();
+  }
+  return hr;
+}
 
 HRESULT VideoDecoder::CheckInputType(const AM_MEDIA_TYPE& type) {
   if (type.majortype != MEDIATYPE_Video) return S_FALSE;
@@ -70,12 +136,14 @@ HRESULT VideoDecoder::OnInputConnected(const AM_MEDIA_TYPE& type) {
   packet_.reset(av_packet_alloc());
   if (!frame_ || !packet_) return E_OUTOFMEMORY;
   current_ = initial_;
+  carriesCaptions_ = CodecCarriesCaptions(p->codec_id);
   return S_OK;
 }
 
 void VideoDecoder::OnInputDisconnected() {
   codec_.reset();
   convert_.reset();
+  carriesCaptions_ = false;
 }
 
 HRESULT VideoDecoder::GetOutputType(int index, AM_MEDIA_TYPE* type) {
@@ -131,12 +199,48 @@ HRESULT VideoDecoder::Drain() {
   avcodec_send_packet(codec_.get(), nullptr);
   HRESULT hr = ReceiveFrames();
   avcodec_flush_buffers(codec_.get());
+  if (captions_->IsConnected()) captions_->DeliverEndOfStream();
   return hr;
 }
 
 void VideoDecoder::Discard() {
   if (codec_) avcodec_flush_buffers(codec_.get());
   nextTime_ = 0;
+  // A flush: captions downstream belong to the pictures dropped.
+  if (captions_->IsConnected() && State() != State_Stopped) {
+    captions_->DeliverBeginFlush();
+    captions_->DeliverEndFlush();
+  }
+}
+
+HRESULT VideoDecoder::DeliverCaptions(const AVFrame& frame, REFERENCE_TIME start,
+                                      REFERENCE_TIME end) {
+  const AVFrameSideData* cc = av_frame_get_side_data(&frame, AV_FRAME_DATA_A53_CC);
+  if (!cc || !captions_->IsConnected()) return S_OK;
+  std::vector<std::uint8_t> pairs;
+  for (std::size_t i = 0; i + kCcTripletSize <= cc->size; i += kCcTripletSize) {
+    const std::uint8_t head = cc->data[i];
+    if ((head & kCcValid) && (head & kCcTypeMask) == kCcTypeField1) {
+      pairs.push_back(cc->data[i + 1]);
+      pairs.push_back(cc->data[i + 2]);
+    }
+  }
+  if (pairs.empty()) return S_OK;
+  ComPtr<IMediaSample> out;
+  if (FAILED(captions_->GetDeliveryBuffer(out.Put()))) return S_OK;
+  const auto size = static_cast<LONG>(pairs.size());
+  if (out->GetSize() < size) {
+    ComPtr<IResizableSample> grow = out.As<IResizableSample>();
+    if (!grow || FAILED(grow->Reserve(size))) return E_OUTOFMEMORY;
+  }
+  BYTE* data = nullptr;
+  out->GetPointer(&data);
+  std::memcpy(data, pairs.data(), pairs.size());
+  out->SetActualDataLength(size);
+  out->SetTime(&start, &end);
+  // A caption stream that cannot be taken never holds up the picture.
+  captions_->Deliver(out.Get());
+  return S_OK;
 }
 
 HRESULT VideoDecoder::CopyPicture(const AVFrame& frame, BYTE* out, const PictureFormat& f) {
@@ -179,8 +283,10 @@ HRESULT VideoDecoder::DeliverFrame(const AVFrame& frame) {
   nextTime_ = end;
   if (end <= 0) return S_OK;  // before the segment: decoded only to reach the target
 
+  HRESULT hr = DeliverCaptions(frame, start, end);
+  if (FAILED(hr)) return hr;
   ComPtr<IMediaSample> out;
-  HRESULT hr = GetOutputBuffer(out.Put());
+  hr = GetOutputBuffer(out.Put());
   if (FAILED(hr)) return hr;
   const LONG size = I420Size(f.width, f.height);
   if (out->GetSize() < size) {

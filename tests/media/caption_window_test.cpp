@@ -1,0 +1,188 @@
+// Closed captions end to end: an MPEG-2 file whose pictures carry Line 21 user data, rendered
+// into the mixing renderer through the video decoder's caption output and the Line 21
+// Decoder 2; and the caption picture itself.
+#include <QImage>
+
+#include <bit>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include "MediaTestSupport.h"
+#include "platform/media/Enumerators.h"
+#include "platform/media/IVideoPresentation.h"
+#include "platform/media/Line21Decoder.h"
+#include "platform/os/sim/SimPlatform.h"
+
+namespace kavoro::testing {
+namespace {
+
+constexpr int kFps = 25;
+constexpr LONG kWidth = 320, kHeight = 240;
+// The caption "HELLO" on row 15 is shown from picture kShownAt to kErasedAt.
+constexpr int kShownAt = 12, kErasedAt = 50;
+
+std::uint8_t P(std::uint8_t b) { return (std::popcount(b) & 1) ? b : static_cast<std::uint8_t>(b | 0x80); }
+
+// The byte pair each picture carries (pop-on: load, then end of caption; later an erase).
+std::map<int, std::pair<std::uint8_t, std::uint8_t>> CaptionSchedule() {
+  return {{5, {0x14, 0x20}},  {6, {0x14, 0x20}},  {7, {0x14, 0x70}},  {8, {0x14, 0x70}},
+          {9, {'H', 'E'}},    {10, {'L', 'L'}},   {11, {'O', 0x00}},  {kShownAt, {0x14, 0x2F}},
+          {kShownAt + 1, {0x14, 0x2F}}, {kErasedAt, {0x14, 0x2C}}, {kErasedAt + 1, {0x14, 0x2C}}};
+}
+
+// Puts ATSC caption user data ("GA94", one field-1 pair) before the first slice of every
+// picture of an MPEG-2 elementary stream.
+std::string WithCaptions(const std::string& es) {
+  const auto schedule = CaptionSchedule();
+  std::string out;
+  int picture = -1;
+  bool pending = false;
+  std::size_t copied = 0;
+  for (std::size_t i = 0; i + 3 < es.size(); ++i) {
+    if (es[i] != 0 || es[i + 1] != 0 || es[i + 2] != 1) continue;
+    const auto code = static_cast<std::uint8_t>(es[i + 3]);
+    if (code == 0x00) {
+      ++picture;
+      pending = true;
+    } else if (pending && code >= 0x01 && code <= 0xAF) {
+      pending = false;
+      std::uint8_t a = 0x80, b = 0x80;
+      if (auto it = schedule.find(picture); it != schedule.end()) {
+        a = P(it->second.first);
+        b = P(it->second.second);
+      }
+      out.append(es, copied, i - copied);
+      copied = i;
+      const char data[] = {0, 0, 1, static_cast<char>(0xB2), 'G', 'A', '9', '4', 3,
+                           static_cast<char>(0x40 | 1), static_cast<char>(0xFF),
+                           static_cast<char>(0xFC), static_cast<char>(a), static_cast<char>(b),
+                           static_cast<char>(0xFF)};
+      out.append(data, sizeof data);
+    }
+  }
+  out.append(es, copied, std::string::npos);
+  return out;
+}
+
+std::string CaptionedFile() {
+  const std::string path = WriteFile("captions.mpg.probe", "");
+  const std::string dir = std::filesystem::path(path).parent_path().string();
+  const std::string file = dir + "/captions.mpg";
+  if (std::filesystem::exists(file)) return file;
+  const std::string plain = dir + "/captions-plain.m2v", patched = dir + "/captions.m2v";
+  const std::string ffmpeg = "ffmpeg -nostdin -v error -y ";
+  EXPECT_EQ(std::system((ffmpeg + "-f lavfi -i color=c=blue:s=320x240:r=25:d=3 -c:v mpeg2video "
+                                  "-q:v 2 -g 12 -bf 0 -f mpeg2video " + plain).c_str()),
+            0);
+  WriteFile("captions.m2v", WithCaptions(ReadFile(plain)));
+  // Encoded again, which keeps the captions and gives the pictures their times.
+  EXPECT_EQ(std::system((ffmpeg + "-f mpegvideo -i " + patched +
+                         " -c:v mpeg2video -a53cc 1 -q:v 2 -g 12 -bf 0 -f mpeg " + file + ".part")
+                            .c_str()),
+            0);
+  std::filesystem::rename(file + ".part", file);
+  return file;
+}
+
+// Where the caption's box and text lie on a picture of `w` x `h`: row 15, columns 0 to 4.
+QRect CaptionArea(int w, int h) {
+  const double left = w * 0.1, top = h * 0.1, cell = w * 0.8 / 32, row = h * 0.8 / 15;
+  return QRect(static_cast<int>(left), static_cast<int>(top + 14 * row), static_cast<int>(5 * cell),
+               static_cast<int>(row));
+}
+
+struct CaptionLook {
+  int dark = 0, light = 0;  // box and text pixels in the caption area
+};
+
+CaptionLook Look(const PresentedImage& image) {
+  CaptionLook look;
+  const QRect area = CaptionArea(image.width, image.height);
+  for (int y = area.top() + 1; y < area.bottom(); ++y)
+    for (int x = area.left() + 1; x < area.right(); ++x) {
+      const std::uint32_t p = image.Pixel(x, y);
+      const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+      if (r < 40 && g < 40 && b < 40) ++look.dark;
+      if (r > 180 && g > 180 && b > 180) ++look.light;
+    }
+  return look;
+}
+
+TEST(CaptionPicture, TextOnBlackBoxesInTheSafeArea) {
+  media::Cea608Decoder d;
+  for (auto [a, b] : std::initializer_list<std::pair<std::uint8_t, std::uint8_t>>{
+           {0x14, 0x29}, {0x14, 0x70}, {'H', 'E'}, {'L', 'L'}, {'O', 0}})
+    d.Decode(P(a), P(b));
+  QImage image(media::kCaptionPictureWidth, media::kCaptionPictureHeight,
+               QImage::Format_ARGB32_Premultiplied);
+  media::PaintCaptions(d.Displayed(), &image);
+  image.save(QString::fromStdString(WriteFile("caption-picture.png", "")));
+  const QRect area = CaptionArea(image.width(), image.height());
+  int opaqueBlack = 0, white = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QRgb p = image.pixel(x, y);
+      if (qAlpha(p) == 255 && qRed(p) < 30) ++opaqueBlack;
+      if (qAlpha(p) == 255 && qRed(p) > 200 && qBlue(p) > 200) ++white;
+    }
+  EXPECT_GT(opaqueBlack, area.width() * area.height() / 3);
+  EXPECT_GT(white, 40);
+  // Nothing outside the boxes: the picture shows through.
+  EXPECT_EQ(qAlpha(image.pixel(image.width() / 2, image.height() / 2)), 0);
+  EXPECT_EQ(qAlpha(image.pixel(area.right() + 40, area.center().y())), 0);
+}
+
+TEST(CaptionPlayback, CaptionsShowOnTheMixingRendererForTheirTime) {
+  os::Sim().Reset();
+  const std::string file = CaptionedFile();
+  Graph g = MakeGraph();
+  ComPtr<IBaseFilter> vmr = CreateInstance<IBaseFilter>(CLSID_VideoMixingRenderer);
+  ASSERT_TRUE(vmr);
+  ASSERT_EQ(vmr.As<IVideoPresentation>()->SetPresentationMode(kPresentOffscreen), S_OK);
+  ASSERT_EQ(g.builder->AddFilter(vmr.Get(), "VMR"), S_OK);
+  ASSERT_EQ(g.builder->RenderFile(file, {}), S_OK);
+  // The decoder's caption output went through the Line 21 Decoder 2 to the renderer.
+  auto line21 = FiltersOfClass(g.builder.Get(), CLSID_Line21Decoder2);
+  ASSERT_EQ(line21.size(), 1u);
+  ComPtr<IPin> out = media::PinsOf(line21[0].Get()).back();
+  ASSERT_TRUE(media::PeerOf(out.Get()));
+  EXPECT_TRUE(IsSameObject(media::FilterOf(media::PeerOf(out.Get()).Get()).Get(), vmr.Get()));
+
+  // Play and watch the caption area against the stream position.
+  ASSERT_EQ(SUCCEEDED(g.control->Run()), true);
+  REFERENCE_TIME firstShown = -1, lastShown = -1, erasedAt = -1;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(6);
+  while (std::chrono::steady_clock::now() < until) {
+    PresentedImage image;
+    REFERENCE_TIME now = 0;
+    g.seeking->GetCurrentPosition(&now);
+    if (SUCCEEDED(vmr.As<IVideoPresentation>()->GetPresentedImage(&image))) {
+      const CaptionLook look = Look(image);
+      const bool shown = look.dark > 20 && look.light > 10;
+      if (shown && firstShown < 0) {
+        firstShown = now;
+        QImage(reinterpret_cast<const uchar*>(image.pixels.data()), image.width, image.height,
+               QImage::Format_RGB32)
+            .save(QString::fromStdString(WriteFile("caption-playback.png", "")));
+      }
+      if (shown) lastShown = now;
+      if (!shown && firstShown >= 0 && erasedAt < 0) erasedAt = now;
+    }
+    if (WaitForEvent(g.events.Get(), EC_COMPLETE, 10)) break;
+  }
+  g.control->Stop();
+  const REFERENCE_TIME frame = kSecond / kFps;
+  ASSERT_GE(firstShown, 0) << "no caption seen";
+  EXPECT_GE(firstShown, (kShownAt - 1) * frame);
+  EXPECT_LT(firstShown, (kShownAt + 8) * frame);
+  ASSERT_GE(erasedAt, 0) << "the caption never went";
+  EXPECT_GE(erasedAt, (kErasedAt - 1) * frame);
+  EXPECT_LT(erasedAt, (kErasedAt + 8) * frame);
+  EXPECT_LT(lastShown, erasedAt);
+}
+
+}  // namespace
+}  // namespace kavoro::testing
