@@ -95,6 +95,13 @@ VideoRenderer::VideoRenderer(const CLSID& clsid)
 }
 
 VideoRenderer::~VideoRenderer() {
+  if (keyed_) {
+    std::unique_ptr<KeyedOverlay> layer(keyed_.data());
+    if (!OnGuiThread()) {
+      std::shared_ptr<KeyedOverlay> l(std::move(layer));
+      os::Os().GuiThread().Queue([l]() mutable { l.reset(); });
+    }
+  }
   if (!window_) return;
   window_->onResize = nullptr;
   std::unique_ptr<VideoRendererWindow> owned(window_.data());
@@ -140,12 +147,34 @@ HRESULT VideoRenderer::OnConnected(const AM_MEDIA_TYPE& type) {
   defaultSource_ = true;
   if (defaultDestination_) destination_ = ClientRect();
   ApplyGeometry();
+  keying_ = nullptr;
+  if (ComPtr<IPin> peer(PinAt(0)->Peer()); peer && overlays_ == nullptr) {
+    PIN_INFO info;
+    if (SUCCEEDED(peer->QueryPinInfo(&info)) && info.pFilter) {
+      info.pFilter->QueryInterface(IIDOf<IOverlayKeying>(), keying_.PutVoid());
+      info.pFilter->Release();
+    }
+  }
+  UpdateKeyed();
   return S_OK;
 }
 
 void VideoRenderer::OnDisconnected() {
   format_ = current_ = PictureFormat{};
   surface_->Clear();
+  keying_ = nullptr;
+  UpdateKeyed();
+}
+
+void VideoRenderer::UpdateKeyed() {
+  if (!OnGuiThread()) return;
+  QWidget* owner = (owner_ && (style_ & WS_CHILD)) ? AsWidget(owner_) : nullptr;
+  if (keyed_ && (!keying_ || !Windowed() || keyed_->parentWidget() != owner)) delete keyed_.data();
+  if (window_) window_->SetShowsPicture(!(keying_ && Windowed() && owner));
+  if (!keying_ || !Windowed() || !owner) return;
+  if (!keyed_) keyed_ = new KeyedOverlay(surface_, keying_, owner, window_);
+  keyed_->SetWindowRect(
+      QRect(position_.left, position_.top, RectWidth(position_), RectHeight(position_)));
 }
 
 void VideoRenderer::ApplyGeometry() {
@@ -168,7 +197,8 @@ void VideoRenderer::RequestRepaint() {
   std::shared_ptr<VideoSurface> s = surface_;
   os::Os().GuiThread().Queue([s] {
     s->repaintQueued = false;
-    if (s->window) s->window->update();
+    if (s->keyed) s->keyed->Refresh();
+    else if (s->window) s->window->update();
   });
 }
 
@@ -237,6 +267,7 @@ HRESULT VideoRenderer::SetPresentationMode(VideoPresentationMode mode) {
   if (window_ && mode == kPresentOffscreen) window_->hide();
   if (defaultDestination_) destination_ = ClientRect();
   ApplyGeometry();
+  UpdateKeyed();
   return S_OK;
 }
 
@@ -363,6 +394,7 @@ HRESULT VideoRenderer::put_Owner(OAHWND owner) {
   window_->setParent(parent, flags);
   window_->setGeometry(position_.left, position_.top, RectWidth(position_), RectHeight(position_));
   if (wasVisible) window_->show();
+  UpdateKeyed();
   return S_OK;
 }
 
@@ -411,6 +443,7 @@ HRESULT VideoRenderer::SetWindowPosition(LONG left, LONG top, LONG width, LONG h
   if (width < 0 || height < 0) return E_INVALIDARG;
   position_ = {left, top, left + width, top + height};
   if (window_) window_->setGeometry(left, top, width, height);
+  UpdateKeyed();
   return S_OK;
 }
 

@@ -8,6 +8,9 @@
 // input and ARGB32 overlay pictures (subpictures, captions) on "Input1", "Input2", ...,
 // blended over the picture by their time and z-order; it lists its overlay inputs up to the
 // last connected one and one free one after it.
+// Where an overlay mixer feeds the classic renderer and the window is a child of an owner,
+// the picture is keyed (KeyedOverlay): it shows wherever the owner shows the mixer's colour
+// key within the overlay's destination, and the renderer's own window shows only its border.
 #include <QPointer>
 
 #include <atomic>
@@ -19,7 +22,9 @@
 #include "platform/media/BaseRenderer.h"
 #include "platform/media/IRendererScheduling.h"
 #include "platform/media/IVideoPresentation.h"
+#include "platform/media/IOverlayKeying.h"
 #include "platform/media/IVideoWindow.h"
+#include "platform/media/KeyedOverlay.h"
 #include "platform/media/OverlayCompositor.h"
 #include "platform/media/VideoRendererWindow.h"
 #include "platform/media/VideoSurface.h"
@@ -147,6 +152,8 @@ class VideoRenderer final
   HRESULT SetDestination(const RECT& r);
   RECT ClientRect() const;
   bool Windowed() const { return window_ != nullptr && mode_ == kPresentInWindow; }
+  // GUI thread: makes, moves or removes the keyed picture as the connection and window say.
+  void UpdateKeyed();
 
   std::shared_ptr<VideoSurface> surface_;
   // The mixing renderer's overlay inputs and what they hold; none on the classic renderer.
@@ -156,6 +163,8 @@ class VideoRenderer final
   // The window belongs to the renderer, but once it has an owner Qt's parent deletes it with
   // the owner; the guard notices that.
   QPointer<VideoRendererWindow> window_;
+  QPointer<KeyedOverlay> keyed_;  // a child of the owner, deleted with it
+  ComPtr<IOverlayKeying> keying_;  // the mixer upstream, while connected to one
   std::string caption_;
   LONG style_ = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
   LONG styleEx_ = 0;

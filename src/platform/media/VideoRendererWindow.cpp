@@ -34,9 +34,16 @@ void VideoRendererWindow::SetBorderColor(QColor color) {
 
 void VideoRendererWindow::SetDrain(QWidget* drain) { drain_ = drain; }
 
+void VideoRendererWindow::SetShowsPicture(bool shows) {
+  if (shows == showsPicture_) return;
+  showsPicture_ = shows;
+  update();
+}
+
 void VideoRendererWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), border_);
+  if (!showsPicture_) return;
   const QImage image = surface_->Image();
   if (image.isNull()) return;
   const QRect target = destination_.isEmpty() ? rect() : destination_;

@@ -22,6 +22,8 @@ class VideoRendererWindow final : public QWidget {
   void SetDestination(const QRect& rect);
   void SetBorderColor(QColor color);
   void SetDrain(QWidget* drain);
+  // false while the picture is shown keyed elsewhere: the window shows its border colour.
+  void SetShowsPicture(bool shows);
   // Called after each resize with the new client size.
   std::function<void(int width, int height)> onResize;
 
@@ -34,6 +36,7 @@ class VideoRendererWindow final : public QWidget {
   std::shared_ptr<VideoSurface> surface_;
   QRect destination_;
   QColor border_ = Qt::black;
+  bool showsPicture_ = true;
   QPointer<QWidget> drain_;
 };
 

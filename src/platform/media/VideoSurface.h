@@ -22,6 +22,8 @@ class QWidget;
 
 namespace kavoro::media {
 
+class KeyedOverlay;
+
 class VideoSurface {
  public:
   // Before the first picture (application thread): the overlays to blend over each picture.
@@ -49,6 +51,7 @@ class VideoSurface {
 
   // GUI thread only.
   QWidget* window = nullptr;
+  KeyedOverlay* keyed = nullptr;  // shows the picture instead of the window when set
   // Set when a repaint request is on its way to the GUI thread, so requests do not pile up.
   std::atomic<bool> repaintQueued{false};
 

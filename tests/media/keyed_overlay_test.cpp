@@ -1,0 +1,159 @@
+// The keyed picture: the overlay mixer feeds the classic renderer, whose window lies behind a
+// control that paints the colour key with a patch of another colour over it. The video shows
+// where the key is, the patch and everything outside the key stay as painted.
+#include <QApplication>
+#include <QPainter>
+#include <QWidget>
+
+#include "MediaTestSupport.h"
+#include "platform/media/Enumerators.h"
+#include "platform/media/IMixerPinConfig.h"
+#include "platform/media/IVideoWindow.h"
+#include "platform/media/KeyedOverlay.h"
+#include "platform/os/sim/SimPlatform.h"
+
+namespace kavoro::testing {
+namespace {
+
+const QColor kPatch(255, 255, 0);
+const QColor kBackground(0, 0, 0);
+
+// Paints its background, the key over `keyRect` and a patch over `patch`, as the video
+// control does.
+class KeyPainter final : public QWidget {
+ public:
+  using QWidget::QWidget;
+  QColor key;
+  QRect keyRect, patch;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.fillRect(rect(), kBackground);
+    p.fillRect(keyRect, key);
+    p.fillRect(patch, kPatch);
+  }
+};
+
+ComPtr<IPin> PinNamed(IBaseFilter* f, const std::string& id) {
+  ComPtr<IPin> p;
+  f->FindPin(id, p.Put());
+  return p;
+}
+
+void Settle() {
+  for (int i = 0; i < 5; ++i) {
+    os::Sim().ProcessMessages();
+    QCoreApplication::processEvents();
+  }
+}
+
+bool IsRed(const QColor& c) { return c.red() > 180 && c.green() < 80 && c.blue() < 80; }
+
+class KeyedOverlayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    os::Sim().Reset();
+    g = MakeGraph();
+    renderer = CreateInstance<IBaseFilter>(CLSID_VideoRenderer);
+    ASSERT_TRUE(renderer);
+    ASSERT_EQ(g.builder->AddFilter(renderer.Get(), "VideoWindowEx"), S_OK);
+    ASSERT_EQ(g.builder->RenderFile(Fixture("colors.mpg"), {}), S_OK);  // red first, 4:3
+    mixer = CreateInstance<IBaseFilter>(CLSID_OverlayMixer);
+    ASSERT_EQ(g.builder->AddFilter(mixer.Get(), "Overlay Mixer"), S_OK);
+    ComPtr<IPin> in = media::PinsOf(renderer.Get()).front();
+    ComPtr<IPin> decoder = media::PeerOf(in.Get());
+    in->Disconnect();
+    decoder->Disconnect();
+    ASSERT_EQ(g.builder->Connect(decoder.Get(), PinNamed(mixer.Get(), "Input0").Get()), S_OK);
+    ASSERT_EQ(g.builder->Connect(PinNamed(mixer.Get(), "Output").Get(), in.Get()), S_OK);
+
+    owner.resize(480, 300);
+    owner.setAutoFillBackground(true);
+    QPalette pal = owner.palette();
+    pal.setColor(QPalette::Window, QColor(0, 128, 0));
+    owner.setPalette(pal);
+    control = new KeyPainter(&owner);
+    control->setGeometry(20, 30, 400, 240);
+    COLORKEY key;
+    DWORD color = 0;
+    PinNamed(mixer.Get(), "Input0").As<IMixerPinConfig2>()->GetColorKey(&key, &color);
+    control->key = QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+    // The 4:3 picture letter-boxed in 400 x 240: 320 wide in the middle.
+    control->keyRect = QRect(40, 0, 320, 240);
+    control->patch = QRect(170, 100, 60, 40);
+    owner.show();
+
+    window = renderer.As<IVideoWindow>();
+    ASSERT_EQ(window->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS), S_OK);
+    ASSERT_EQ(window->put_Owner(reinterpret_cast<OAHWND>(&owner)), S_OK);
+    ASSERT_EQ(window->SetWindowPosition(20, 30, 400, 240), S_OK);
+    ASSERT_EQ(window->put_Visible(OATRUE), S_OK);
+    for (QWidget* w : owner.findChildren<QWidget*>())
+      if (w->property("windowClass").toString() == kVideoRendererWindowClass) w->stackUnder(control);
+  }
+  void TearDown() override {
+    g.control->Stop();
+    Settle();
+  }
+  Graph g;
+  ComPtr<IBaseFilter> renderer, mixer;
+  ComPtr<IVideoWindow> window;
+  QWidget owner;
+  KeyPainter* control = nullptr;
+};
+
+TEST_F(KeyedOverlayTest, VideoShowsUnderTheKeyOnlyAndFollowsThePainting) {
+  PauseAndWait(g);
+  Settle();
+  QImage shot = owner.grab().toImage();
+  shot.save(QString::fromStdString(WriteFile("keyed-overlay.png", "")));
+  const QPoint at = control->pos();
+  // Under the key, around the patch: the red picture.
+  EXPECT_TRUE(IsRed(shot.pixelColor(at + QPoint(60, 20))));
+  EXPECT_TRUE(IsRed(shot.pixelColor(at + QPoint(340, 220))));
+  EXPECT_TRUE(IsRed(shot.pixelColor(at + QPoint(150, 120))));
+  // The patch, the control's black bars and the owner around it as they were painted.
+  EXPECT_EQ(shot.pixelColor(at + QPoint(200, 120)), kPatch);
+  EXPECT_EQ(shot.pixelColor(at + QPoint(20, 120)), kBackground);
+  EXPECT_EQ(shot.pixelColor(at + QPoint(380, 120)), kBackground);
+  EXPECT_EQ(shot.pixelColor(5, 5), QColor(0, 128, 0));
+
+  // The control paints the patch elsewhere: the picture fills the old place.
+  control->patch = QRect(60, 10, 30, 30);
+  control->update();
+  Settle();
+  shot = owner.grab().toImage();
+  EXPECT_TRUE(IsRed(shot.pixelColor(at + QPoint(200, 120))));
+  EXPECT_EQ(shot.pixelColor(at + QPoint(70, 20)), kPatch);
+
+  // Without a key painted nothing of the video shows.
+  control->keyRect = QRect();
+  control->update();
+  Settle();
+  shot = owner.grab().toImage();
+  EXPECT_EQ(shot.pixelColor(at + QPoint(200, 120)), kBackground);
+}
+
+TEST_F(KeyedOverlayTest, PictureFitsByTheAspectRatioMode) {
+  OverlayKeying k;
+  k.aspectX = 4;
+  k.aspectY = 3;
+  struct Case {
+    AM_ASPECT_RATIO_MODE mode;
+    QSize size;
+    QRect expected;
+  } cases[] = {
+      {AM_ARMODE_LETTER_BOX, {400, 200}, {66, 0, 267, 200}},  // 266.7 rounds up
+      {AM_ARMODE_LETTER_BOX, {320, 480}, {0, 120, 320, 240}},
+      {AM_ARMODE_CROP, {400, 200}, {0, -50, 400, 300}},
+      {AM_ARMODE_STRETCHED, {400, 200}, {0, 0, 400, 200}},
+  };
+  for (const Case& c : cases) {
+    k.aspectMode = c.mode;
+    EXPECT_EQ(media::KeyedOverlay::FitPicture(c.size, k), c.expected) << c.mode;
+  }
+}
+
+}  // namespace
+}  // namespace kavoro::testing
