@@ -1,5 +1,6 @@
 // Overlay inputs of the mixing renderer and the overlay mixer: pictures blended by time and
 // z-order, a free input appearing as one gets connected and going away on disconnection.
+#include <array>
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -97,6 +98,12 @@ std::vector<std::string> PinNames(IBaseFilter* f) {
     names.push_back(id);
   }
   return names;
+}
+
+ComPtr<IPin> PinNamed(IBaseFilter* f, const std::string& id) {
+  ComPtr<IPin> p;
+  f->FindPin(id, p.Put());
+  return p;
 }
 
 ComPtr<IPin> FirstFreeInput(IBaseFilter* f) {
@@ -296,6 +303,59 @@ TEST_F(OverlayInputsTest, OverlayMixerBlendsItsOverlayInputs) {
   CheckTwoOverlays({"Input0", "Input1", "Output"},
                    {"Input0", "Input1", "Input2", "Input3", "Output"},
                    {"Input0", "Input1", "Input2", "Output"});
+}
+
+TEST_F(OverlayInputsTest, EveryMixerInputAnswersItsPinConfiguration) {
+  Build(CLSID_VideoRenderer, true);
+  ComPtr<OverlaySource> a = AddSource("A");
+  ASSERT_EQ(g.builder->Connect(a->Output(), FirstFreeInput(mixer.Get()).Get()), S_OK);
+  COLORKEY key{CK_INDEX | CK_RGB, 0, 0x00203040, 0x00203040};
+  for (const char* name : {"Input0", "Input1", "Input2"}) {
+    SCOPED_TRACE(name);
+    ComPtr<IPin> pin;
+    ASSERT_EQ(mixer->FindPin(name, pin.Put()), S_OK);
+    ComPtr<IMixerPinConfig2> config = pin.As<IMixerPinConfig2>();
+    ASSERT_TRUE(config);
+    AM_ASPECT_RATIO_MODE mode{};
+    ASSERT_EQ(config->GetAspectRatioMode(&mode), S_OK);
+    EXPECT_EQ(mode, AM_ARMODE_LETTER_BOX);
+    EXPECT_EQ(config->SetAspectRatioMode(AM_ARMODE_CROP), S_OK);
+    config->GetAspectRatioMode(&mode);
+    EXPECT_EQ(mode, AM_ARMODE_CROP);
+    EXPECT_EQ(config->SetAspectRatioMode(static_cast<AM_ASPECT_RATIO_MODE>(4)), E_INVALIDARG);
+    config->GetAspectRatioMode(&mode);
+    EXPECT_EQ(mode, AM_ARMODE_CROP);
+
+    DWORD l = 1, t = 1, r = 0, b = 0;
+    ASSERT_EQ(config->GetRelativePosition(&l, &t, &r, &b), S_OK);
+    EXPECT_EQ((std::array<DWORD, 4>{l, t, r, b}), (std::array<DWORD, 4>{0, 0, 10000, 10000}));
+    struct Bad {
+      DWORD l, t, r, b;
+    } bad[] = {{5000, 0, 5000, 10000}, {0, 6000, 10000, 5000}, {0, 0, 10001, 10000}};
+    for (const Bad& x : bad) EXPECT_EQ(config->SetRelativePosition(x.l, x.t, x.r, x.b), E_INVALIDARG);
+    EXPECT_EQ(config->SetRelativePosition(5000, 0, 10000, 10000), S_OK);
+    config->GetRelativePosition(&l, &t, &r, &b);
+    EXPECT_EQ((std::array<DWORD, 4>{l, t, r, b}), (std::array<DWORD, 4>{5000, 0, 10000, 10000}));
+    // One colour key for the whole mixer, whichever input sets or reads it.
+    ASSERT_EQ(config->SetColorKey(&key), S_OK);
+    ++key.HighColorValue;
+  }
+  COLORKEY got;
+  DWORD color = 0;
+  PinNamed(mixer.Get(), "Input0").As<IMixerPinConfig2>()->GetColorKey(&got, &color);
+  EXPECT_EQ(color, key.HighColorValue - 1);
+  // Input1's overlay now lies in the right half of the picture only.
+  PauseAndWait(g);
+  g.control->Run();
+  auto rightWhite = [](const PresentedImage& image) {
+    return !image.pixels.empty() && Blue(image.Pixel(3 * image.width / 4, image.height / 2)) > 220 &&
+           Blue(image.Pixel(image.width / 4, image.height / 2)) < 80;
+  };
+  for (int i = 0; i < 40 && !rightWhite(Shown()); ++i) {
+    ASSERT_EQ(a->Send(Picture(kWhite)), S_OK);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(rightWhite(Shown()));
 }
 
 TEST_F(OverlayInputsTest, ClassicRendererHasOneInput) {

@@ -186,6 +186,8 @@ HRESULT OverlayMixer::InputPin::OnEndFlush() {
     return S_OK;
   }
   std::lock_guard g(m_.streaming_);
+  m_.last_.clear();  // belongs to the segment flushed away
+  m_.lastStart_.reset();
   return m_.output_->DeliverEndFlush();
 }
 
