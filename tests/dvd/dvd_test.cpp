@@ -85,11 +85,11 @@ TEST_F(DvdBuilderTest, RendersTheDiscWhereTheFrameworkHasDecodersAndRenderers) {
   EXPECT_EQ(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid()), E_NOINTERFACE);
   AM_DVD_RENDERSTATUS status;
   const std::string ifo = (Disc() / "VIDEO_TS" / "VIDEO_TS.IFO").string();
-  // Video and audio render; no filter of the framework takes subpictures yet.
-  EXPECT_EQ(builder->RenderDvdVideoVolume(ifo.c_str(), AM_DVD_HWDEC_PREFER, &status), S_FALSE);
+  // Video, audio and subpictures all render.
+  EXPECT_EQ(builder->RenderDvdVideoVolume(ifo.c_str(), AM_DVD_HWDEC_PREFER, &status), S_OK);
   EXPECT_EQ(status.iNumStreams, 3);
-  EXPECT_EQ(status.iNumStreamsFailed, 1);
-  EXPECT_EQ(status.dwFailedStreamsFlag, AM_DVD_STREAM_SUBPIC);
+  EXPECT_EQ(status.iNumStreamsFailed, 0);
+  EXPECT_EQ(status.dwFailedStreamsFlag, 0u);
   EXPECT_FALSE(status.bDvdVolInvalid);
   EXPECT_EQ(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid()), S_OK);
   ComPtr<IDvdInfo2> info;

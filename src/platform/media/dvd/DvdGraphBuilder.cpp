@@ -3,9 +3,11 @@
 #include <mutex>
 
 #include "platform/com/ClassRegistry.h"
+#include "platform/media/FilterCatalog.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MediaFramework.h"
 #include "platform/media/dvd/DvdPlayback.h"
+#include "platform/media/dvd/SubpictureDecoder.h"
 #include "platform/media/dvd/DvdState.h"
 #include "platform/os/Platform.h"
 
@@ -37,6 +39,58 @@ HRESULT DvdGraphBuilder::GetDvdInterface(REFIID riid, void** ppv) {
     if (SUCCEEDED(f->QueryInterface(riid, ppv))) return S_OK;
   }
   return E_NOINTERFACE;
+}
+
+bool DvdGraphBuilder::RendererTakesOverlays() {
+  AM_MEDIA_TYPE overlay;
+  overlay.majortype = MEDIATYPE_Video;
+  overlay.subtype = MEDIASUBTYPE_ARGB32;
+  overlay.formattype = FORMAT_VideoInfo;
+  for (const RegisteredFilter& f : CandidateFilters(CLSID_LegacyAmFilterCategory, {overlay}))
+    if (IsRendererRecord(f)) return true;
+  return false;
+}
+
+ComPtr<IBaseFilter> DvdGraphBuilder::AddClassicRenderer() {
+  ComPtr<IBaseFilter> r = CreateInstance<IBaseFilter>(CLSID_VideoRenderer);
+  if (!r || FAILED(graph_->AddFilter(r.Get(), "Video Renderer"))) return {};
+  return r;
+}
+
+bool DvdGraphBuilder::InsertMixer(IBaseFilter* renderer) {
+  ComPtr<IPin> input, upstream;
+  if (FAILED(renderer->FindPin("Input", input.Put())) ||
+      FAILED(input->ConnectedTo(upstream.Put())))
+    return false;
+  ComPtr<IBaseFilter> mixer = CreateInstance<IBaseFilter>(CLSID_OverlayMixer);
+  if (!mixer || FAILED(graph_->AddFilter(mixer.Get(), "Overlay Mixer"))) return false;
+  ComPtr<IPin> video, output;
+  graph_->Disconnect(upstream.Get());
+  graph_->Disconnect(input.Get());
+  if (SUCCEEDED(mixer->FindPin("Input0", video.Put())) &&
+      SUCCEEDED(mixer->FindPin("Output", output.Put())) &&
+      SUCCEEDED(graph_->ConnectDirect(upstream.Get(), video.Get(), nullptr)) &&
+      SUCCEEDED(graph_->ConnectDirect(output.Get(), input.Get(), nullptr)))
+    return true;
+  // Back as it was: the video straight into the renderer.
+  graph_->RemoveFilter(mixer.Get());
+  graph_->ConnectDirect(upstream.Get(), input.Get(), nullptr);
+  return false;
+}
+
+bool DvdGraphBuilder::InputConnected(IBaseFilter* f) {
+  ComPtr<IEnumPins> pins;
+  if (FAILED(f->EnumPins(pins.Put()))) return false;
+  IPin* p = nullptr;
+  while (pins->Next(1, &p, nullptr) == S_OK) {
+    ComPtr<IPin> held = ComPtr<IPin>::Attach(p);
+    PIN_DIRECTION dir;
+    ComPtr<IPin> peer;
+    if (SUCCEEDED(p->QueryDirection(&dir)) && dir == PINDIR_INPUT &&
+        SUCCEEDED(p->ConnectedTo(peer.Put())))
+      return true;
+  }
+  return false;
 }
 
 std::string DvdGraphBuilder::FirstDvdDrive() {
@@ -83,6 +137,11 @@ HRESULT DvdGraphBuilder::RenderDvdVideoVolume(const char* path, DWORD flags,
   }
   navigator_ = nav;
 
+  // Where no renderer takes overlay pictures itself, the picture goes through the Overlay
+  // Mixer into the classic renderer and the subpictures onto the mixer's overlay input.
+  ComPtr<IBaseFilter> classic;
+  if (!RendererTakesOverlays()) classic = AddClassicRenderer();
+
   struct Stream {
     DvdNavigator::Output output;
     DWORD flag;
@@ -96,6 +155,12 @@ HRESULT DvdGraphBuilder::RenderDvdVideoVolume(const char* path, DWORD flags,
     if (!pin || FAILED(graph_->Render(pin))) {
       ++s.iNumStreamsFailed;
       s.dwFailedStreamsFlag |= st.flag;
+    }
+    if (classic && st.output == DvdNavigator::Output::Video) {
+      // The classic renderer took the video (graph building uses a renderer in the graph
+      // first); the mixer goes in front of it, with its overlay input free.
+      if (!InputConnected(classic.Get())) graph_->RemoveFilter(classic.Get());
+      else InsertMixer(classic.Get());
     }
   }
   if (status) *status = s;
@@ -118,6 +183,16 @@ void RegisterDvdPlayback() {
     classes.RegisterClass(CLSID_KavoroDvdNavigator, "DVD Navigator", [](REFIID riid, void** ppv) {
       ComPtr<DvdNavigator> n = MakeCom<DvdNavigator>();
       return n->QueryInterface(riid, ppv);
+    });
+    RegisteredFilter decoder;
+    decoder.clsid = CLSID_KavoroSubpictureDecoder;
+    decoder.name = "Subpicture Decoder";
+    decoder.merit = MERIT_NORMAL;
+    decoder.pins = {{"Subpicture Input", false, false, {{MEDIATYPE_Subpicture, GUID_NULL}}},
+                    {"Overlay Output", true, false, {{MEDIATYPE_Video, MEDIASUBTYPE_ARGB32}}}};
+    RegisterBuiltInFilter(CLSID_LegacyAmFilterCategory, decoder, [](REFIID riid, void** ppv) {
+      ComPtr<SubpictureDecoder> d = MakeCom<SubpictureDecoder>();
+      return d->QueryInterface(riid, ppv);
     });
   });
 }

@@ -234,6 +234,10 @@ void DvdNavigator::Impl::StartThread() {
     p->DeliverNewSegment(0, INT64_MAX, 1.0);
     p->discontinuity = true;
   }
+  spuSink.Reset();
+  spuShownTold.reset();
+  if (sub && sub->IsConnected())
+    sub->Peer()->QueryInterface(IIDOf<ISubpictureNavigation>(), spuSink.PutVoid());
   thread = std::thread([this] { Run(); });
 }
 
@@ -389,10 +393,7 @@ void DvdNavigator::Impl::OnPes(int id, int subId, const std::uint8_t* data, int 
   }
   if (subId >= 0x20 && subId <= 0x3F) {
     if (subId - 0x20 != spuPhysical || !sub->IsConnected()) return;
-    {
-      std::lock_guard g(m);
-      if (snap.domain == DVD_DOMAIN_Title && !snap.spuOn) return;
-    }
+    if (!TellSubpictureShown()) return;
     // A subpicture unit spans packets; its size is in its first two bytes.
     if (spuUnit.empty()) {
       if (size < 2) return;
@@ -495,6 +496,18 @@ void DvdNavigator::Impl::UpdateStreams() {
   if (spuChanged) Event(EC_DVD_SUBPICTURE_STREAM_CHANGE, spuNow, static_cast<LONG_PTR>(spuLcid));
 }
 
+bool DvdNavigator::Impl::TellSubpictureShown() {
+  bool shown;
+  {
+    std::lock_guard g(m);
+    shown = snap.domain != DVD_DOMAIN_Title || snap.spuOn;
+  }
+  if (!spuSink) return shown;
+  if (spuShownTold != shown) spuSink->SetSubpictureShown(shown ? 1 : 0);
+  spuShownTold = shown;
+  return true;
+}
+
 void DvdNavigator::Impl::OnNav() {
   // The place first, so that a new domain is told before the buttons of its first block.
   UpdatePlace();
@@ -504,12 +517,16 @@ void DvdNavigator::Impl::OnNav() {
   // disc's time is closed up, and after a flush or a still the time restarts at the clock.
   const std::int64_t s = pci->pci_gi.vobu_s_ptm, e = pci->pci_gi.vobu_e_ptm;
   TimeVobu(s, e);
+  if (spuSink)
+    spuSink->SetHighlight(From90k(s + offset90k), From90k(e + offset90k), HighlightFromPci(*pci));
 
   const ULONG uops = UopsFrom(dvdnav_get_restrictions(nav));
   int32_t button = 0;
   dvdnav_get_current_highlight(nav, &button);
   const ULONG buttons = pci->hli.hl_gi.hli_ss ? (pci->hli.hl_gi.btn_ns & 0x3F) : 0;
   const std::int64_t now = dvdnav_get_current_time(nav);
+  if (spuSink) spuSink->SetSelectedButton(buttons ? static_cast<ULONG>(button) : 0, 0);
+  TellSubpictureShown();
   int32_t angle = 1, angles = 1;
   dvdnav_get_angle_info(nav, &angle, &angles);
   bool uopsChanged, buttonsChanged, hmsf;
@@ -691,8 +708,16 @@ void DvdNavigator::Impl::Run() {
       case DVDNAV_SPU_STREAM_CHANGE:
         UpdateStreams();
         break;
+      case DVDNAV_SPU_CLUT_CHANGE:
+        if (spuSink) {
+          DvdPalette clut;
+          std::memcpy(clut.data(), buffer.data(), sizeof clut);
+          spuSink->SetPalette(clut);
+        }
+        break;
       case DVDNAV_HIGHLIGHT: {
         auto* h = reinterpret_cast<dvdnav_highlight_event_t*>(buffer.data());
+        if (spuSink) spuSink->SetSelectedButton(h->buttonN, 0);
         // The count from the newest PCI: the snapshot may still hold the last place's.
         const pci_t* pci = dvdnav_get_current_nav_pci(nav);
         const ULONG buttons = pci && pci->hli.hl_gi.hli_ss ? (pci->hli.hl_gi.btn_ns & 0x3F) : 0;

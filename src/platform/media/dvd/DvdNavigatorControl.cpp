@@ -330,8 +330,11 @@ HRESULT DvdNavigator::SetSubpictureState(BOOL on, DWORD, IDvdCmd** cmd) {
   const bool show = on != 0;
   return i->Post(
       [i, show] {
-        std::lock_guard g(i->m);
-        i->snap.spuOn = show;
+        {
+          std::lock_guard g(i->m);
+          i->snap.spuOn = show;
+        }
+        i->TellSubpictureShown();
         return S_OK;
       },
       false, cmd);

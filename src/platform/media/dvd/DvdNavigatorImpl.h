@@ -24,7 +24,10 @@ extern "C" {
 #include "platform/media/EventCodes.h"
 #include "platform/media/FFmpegHandles.h"
 #include "platform/media/IReferenceClock.h"
+#include "platform/media/dvd/DvdNavHighlight.h"
 #include "platform/media/dvd/DvdNavigator.h"
+#include "platform/media/dvd/DvdPictureMap.h"
+#include "platform/media/dvd/ISubpictureNavigation.h"
 #include "platform/media/dvd/DvdState.h"
 
 namespace kavoro::media {
@@ -184,16 +187,8 @@ struct TitleSetStreams {
 };
 
 // The button (from 1) of `pci` whose rectangle holds the point; 0 for none.
-inline ULONG ButtonAt(const pci_t& pci, POINT p) {
-  const unsigned n = pci.hli.hl_gi.hli_ss ? (pci.hli.hl_gi.btn_ns & 0x3F) : 0;
-  for (unsigned b = 0; b < n && b < 36; ++b) {
-    const btni_t& r = pci.hli.btnit[b];
-    if (p.x >= static_cast<LONG>(r.x_start) && p.x <= static_cast<LONG>(r.x_end) &&
-        p.y >= static_cast<LONG>(r.y_start) && p.y <= static_cast<LONG>(r.y_end))
-      return b + 1;
-  }
-  return 0;
-}
+// The same test the subpicture decoder draws highlights by.
+inline ULONG ButtonAt(const pci_t& pci, POINT p) { return ButtonAtPoint(HighlightFromPci(pci), p); }
 
 }  // namespace dvdnav_detail
 
@@ -268,6 +263,8 @@ struct DvdNavigator::Impl {
   // streaming thread
   Framer videoFramer, audioFramer;
   std::vector<std::uint8_t> spuUnit;
+  ComPtr<ISubpictureNavigation> spuSink;  // the subpicture decoder's side channel, or null
+  std::optional<bool> spuShownTold;
   std::size_t spuWanted = 0;
   std::int64_t spuPts = kNoPts;
   std::int64_t offset90k = 0;
@@ -303,6 +300,10 @@ struct DvdNavigator::Impl {
   void StartThread();
   void StopThread();
   void Run();
+  // Whether subpicture units go out now: to a decoder with the side channel always (it is
+  // told when they are shown, and shows forced ones regardless); to anything else only while
+  // shown.
+  bool TellSubpictureShown();
   HRESULT Post(std::function<HRESULT()> run, bool moves, IDvdCmd** out);
 
   void Event(LONG code, LONG_PTR p1, LONG_PTR p2) { f.NotifyEvent(code, p1, p2); }
@@ -338,6 +339,7 @@ struct DvdNavigator::Impl {
     if (status != DVDNAV_STATUS_OK) return E_FAIL;
     int32_t b = 0;
     dvdnav_get_current_highlight(nav, &b);
+    if (spuSink) spuSink->SetSelectedButton(static_cast<ULONG>(b), 0);
     ULONG buttons;
     bool changed;
     {
