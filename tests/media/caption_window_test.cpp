@@ -111,6 +111,50 @@ CaptionLook Look(const PresentedImage& image) {
   return look;
 }
 
+struct CaptionTimes {
+  REFERENCE_TIME firstShown = -1, lastShown = -1, erasedAt = -1;
+};
+
+// Plays the graph and watches the caption area of `renderer`'s pictures against the stream
+// position.
+CaptionTimes WatchCaptions(const Graph& g, IBaseFilter* renderer) {
+  CaptionTimes t;
+  EXPECT_TRUE(SUCCEEDED(g.control->Run()));
+  ComPtr<IVideoPresentation> presentation = ComPtr<IBaseFilter>(renderer).As<IVideoPresentation>();
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(6);
+  while (std::chrono::steady_clock::now() < until) {
+    PresentedImage image;
+    REFERENCE_TIME now = 0;
+    g.seeking->GetCurrentPosition(&now);
+    if (SUCCEEDED(presentation->GetPresentedImage(&image))) {
+      const CaptionLook look = Look(image);
+      const bool shown = look.dark > 20 && look.light > 10;
+      if (shown && t.firstShown < 0) {
+        t.firstShown = now;
+        QImage(reinterpret_cast<const uchar*>(image.pixels.data()), image.width, image.height,
+               QImage::Format_RGB32)
+            .save(QString::fromStdString(WriteFile("caption-playback.png", "")));
+      }
+      if (shown) t.lastShown = now;
+      if (!shown && t.firstShown >= 0 && t.erasedAt < 0) t.erasedAt = now;
+    }
+    if (WaitForEvent(g.events.Get(), EC_COMPLETE, 10)) break;
+  }
+  g.control->Stop();
+  return t;
+}
+
+void ExpectCaptionTimes(const CaptionTimes& t) {
+  const REFERENCE_TIME frame = kSecond / kFps;
+  ASSERT_GE(t.firstShown, 0) << "no caption seen";
+  EXPECT_GE(t.firstShown, (kShownAt - 1) * frame);
+  EXPECT_LT(t.firstShown, (kShownAt + 8) * frame);
+  ASSERT_GE(t.erasedAt, 0) << "the caption never went";
+  EXPECT_GE(t.erasedAt, (kErasedAt - 1) * frame);
+  EXPECT_LT(t.erasedAt, (kErasedAt + 8) * frame);
+  EXPECT_LT(t.lastShown, t.erasedAt);
+}
+
 TEST(CaptionPicture, TextOnBlackBoxesInTheSafeArea) {
   media::Cea608Decoder d;
   for (auto [a, b] : std::initializer_list<std::pair<std::uint8_t, std::uint8_t>>{
@@ -151,37 +195,67 @@ TEST(CaptionPlayback, CaptionsShowOnTheMixingRendererForTheirTime) {
   ASSERT_TRUE(media::PeerOf(out.Get()));
   EXPECT_TRUE(IsSameObject(media::FilterOf(media::PeerOf(out.Get()).Get()).Get(), vmr.Get()));
 
-  // Play and watch the caption area against the stream position.
-  ASSERT_EQ(SUCCEEDED(g.control->Run()), true);
-  REFERENCE_TIME firstShown = -1, lastShown = -1, erasedAt = -1;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(6);
-  while (std::chrono::steady_clock::now() < until) {
-    PresentedImage image;
-    REFERENCE_TIME now = 0;
-    g.seeking->GetCurrentPosition(&now);
-    if (SUCCEEDED(vmr.As<IVideoPresentation>()->GetPresentedImage(&image))) {
-      const CaptionLook look = Look(image);
-      const bool shown = look.dark > 20 && look.light > 10;
-      if (shown && firstShown < 0) {
-        firstShown = now;
-        QImage(reinterpret_cast<const uchar*>(image.pixels.data()), image.width, image.height,
-               QImage::Format_RGB32)
-            .save(QString::fromStdString(WriteFile("caption-playback.png", "")));
-      }
-      if (shown) lastShown = now;
-      if (!shown && firstShown >= 0 && erasedAt < 0) erasedAt = now;
-    }
-    if (WaitForEvent(g.events.Get(), EC_COMPLETE, 10)) break;
+  ExpectCaptionTimes(WatchCaptions(g, vmr.Get()));
+}
+
+// The mixing renderer's inputs moved to the overlay mixer in front of the classic renderer,
+// with the Line 21 Decoder 2 swapped for a Line 21 Decoder, as the video window does.
+TEST(CaptionPlayback, CaptionsShowThroughTheOverlayMixer) {
+  os::Sim().Reset();
+  const std::string file = CaptionedFile();
+  Graph g = MakeGraph();
+  ComPtr<IBaseFilter> vmr = CreateInstance<IBaseFilter>(CLSID_VideoMixingRenderer);
+  ASSERT_EQ(g.builder->AddFilter(vmr.Get(), "VMR"), S_OK);
+  ASSERT_EQ(g.builder->RenderFile(file, {}), S_OK);
+  ComPtr<IBaseFilter> classic = CreateInstance<IBaseFilter>(CLSID_VideoRenderer);
+  ASSERT_EQ(classic.As<IVideoPresentation>()->SetPresentationMode(kPresentOffscreen), S_OK);
+  ASSERT_EQ(g.builder->AddFilter(classic.Get(), "VideoWindowEx"), S_OK);
+  ComPtr<IBaseFilter> mixer = CreateInstance<IBaseFilter>(CLSID_OverlayMixer);
+  ASSERT_EQ(g.builder->AddFilter(mixer.Get(), "Overlay Mixer"), S_OK);
+
+  // The renderer's inputs by index while connected, listing its pins again after each.
+  std::vector<ComPtr<IPin>> moved;
+  for (std::size_t i = 0;; ++i) {
+    const auto pins = media::PinsOf(vmr.Get());
+    if (i >= pins.size() || !media::PeerOf(pins[i].Get())) break;
+    ComPtr<IPin> from = media::PeerOf(pins[i].Get());
+    from->Disconnect();
+    pins[i]->Disconnect();
+    moved.push_back(from);
   }
-  g.control->Stop();
-  const REFERENCE_TIME frame = kSecond / kFps;
-  ASSERT_GE(firstShown, 0) << "no caption seen";
-  EXPECT_GE(firstShown, (kShownAt - 1) * frame);
-  EXPECT_LT(firstShown, (kShownAt + 8) * frame);
-  ASSERT_GE(erasedAt, 0) << "the caption never went";
-  EXPECT_GE(erasedAt, (kErasedAt - 1) * frame);
-  EXPECT_LT(erasedAt, (kErasedAt + 8) * frame);
-  EXPECT_LT(lastShown, erasedAt);
+  ASSERT_EQ(moved.size(), 2u);
+  auto firstFreeInput = [&] {
+    for (auto& p : media::PinsOf(mixer.Get()))
+      if (!media::IsOutput(p.Get()) && !media::PeerOf(p.Get())) return p;
+    return ComPtr<IPin>();
+  };
+  for (ComPtr<IPin> pin : moved) {
+    ComPtr<IPin> input = firstFreeInput();
+    ASSERT_TRUE(input);
+    ComPtr<IBaseFilter> owner = media::FilterOf(pin.Get());
+    CLSID cls{};
+    owner->GetClassID(&cls);
+    if (cls == CLSID_Line21Decoder2) {
+      ComPtr<IPin> decoderIn = media::PinsOf(owner.Get()).front();
+      ComPtr<IPin> captions = media::PeerOf(decoderIn.Get());
+      decoderIn->Disconnect();
+      captions->Disconnect();
+      ComPtr<IBaseFilter> line21 = CreateInstance<IBaseFilter>(CLSID_Line21Decoder);
+      ASSERT_EQ(g.builder->AddFilter(line21.Get(), "Line21 Decoder"), S_OK);
+      ASSERT_EQ(g.builder->Connect(captions.Get(), media::PinsOf(line21.Get())[0].Get()), S_OK);
+      pin = media::PinsOf(line21.Get())[1];
+      ASSERT_EQ(g.builder->RemoveFilter(owner.Get()), S_OK);
+    }
+    ASSERT_EQ(g.builder->Connect(pin.Get(), input.Get()), S_OK);
+  }
+  ComPtr<IPin> out;
+  ASSERT_EQ(mixer->FindPin("Output", out.Put()), S_OK);
+  ASSERT_EQ(g.builder->Connect(out.Get(), media::PinsOf(classic.Get()).front().Get()), S_OK);
+  ASSERT_EQ(g.builder->RemoveFilter(vmr.Get()), S_OK);
+  EXPECT_EQ(FiltersOfClass(g.builder.Get(), CLSID_Line21Decoder).size(), 1u);
+  EXPECT_TRUE(FiltersOfClass(g.builder.Get(), CLSID_Line21Decoder2).empty());
+
+  ExpectCaptionTimes(WatchCaptions(g, classic.Get()));
 }
 
 }  // namespace

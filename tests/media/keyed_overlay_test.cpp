@@ -7,6 +7,7 @@
 
 #include "MediaTestSupport.h"
 #include "platform/media/Enumerators.h"
+#include "platform/media/IDDrawExclModeVideo.h"
 #include "platform/media/IMixerPinConfig.h"
 #include "platform/media/IVideoWindow.h"
 #include "platform/media/KeyedOverlay.h"
@@ -126,6 +127,17 @@ TEST_F(KeyedOverlayTest, VideoShowsUnderTheKeyOnlyAndFollowsThePainting) {
   shot = owner.grab().toImage();
   EXPECT_TRUE(IsRed(shot.pixelColor(at + QPoint(200, 120))));
   EXPECT_EQ(shot.pixelColor(at + QPoint(70, 20)), kPatch);
+
+  // The mixer's destination (screen pixels) limits the picture to its left half.
+  const QPoint screen = control->mapToGlobal(QPoint(0, 0));
+  const RECT dest{screen.x(), screen.y(), screen.x() + 200, screen.y() + 240};
+  ASSERT_EQ(mixer.As<IDDrawExclModeVideo>()->SetDrawParameters(nullptr, &dest), S_OK);
+  control->update();
+  Settle();
+  shot = owner.grab().toImage();
+  EXPECT_TRUE(IsRed(shot.pixelColor(at + QPoint(150, 120))));
+  EXPECT_EQ(shot.pixelColor(at + QPoint(300, 120)), control->key);
+  ASSERT_EQ(mixer.As<IDDrawExclModeVideo>()->SetDrawParameters(nullptr, nullptr), S_OK);
 
   // Without a key painted nothing of the video shows.
   control->keyRect = QRect();

@@ -105,6 +105,7 @@ void KeyedOverlay::ScheduleLookAgain() {
 }
 
 void KeyedOverlay::LookAgain() {
+  Place();  // the mixer's destination may have moved since
   if (!owner_ || width() <= 0 || height() <= 0) return;
   const QRect dest = geometry();
   QImage under(dest.size(), QImage::Format_RGB32);
