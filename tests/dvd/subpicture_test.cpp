@@ -357,12 +357,34 @@ class DvdPictureTest : public ::testing::Test {
     EXPECT_EQ(status.iNumStreamsFailed, 0);
     EXPECT_EQ(status.dwFailedStreamsFlag, 0u);
     EXPECT_FALSE(status.bDvdVolInvalid || status.bDvdVolUnknown);
+    // The subpictures reach the default renderer's first overlay input through the decoder.
+    EXPECT_EQ(ClassFeeding(CLSID_VideoMixingRenderer, "Input1"), CLSID_KavoroSubpictureDecoder);
     ASSERT_EQ(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid()), S_OK);
     ASSERT_EQ(builder->GetDvdInterface(IIDOf<IDvdInfo2>(), info.PutVoid()), S_OK);
     ASSERT_EQ(builder->GetDvdInterface(IIDOf<IVideoPresentation>(), presentation.PutVoid()), S_OK);
   }
   void TearDown() override {
     if (control) control->Stop();
+  }
+  // The class of the filter connected to pin `pin` of the graph's filter of class `clsid`.
+  CLSID ClassFeeding(const CLSID& clsid, const char* pin) {
+    ComPtr<IEnumFilters> filters;
+    if (FAILED(graph->EnumFilters(filters.Put()))) return GUID_NULL;
+    IBaseFilter* f = nullptr;
+    while (filters->Next(1, &f, nullptr) == S_OK) {
+      ComPtr<IBaseFilter> held = ComPtr<IBaseFilter>::Attach(f);
+      CLSID c;
+      ComPtr<IPin> in, from;
+      PIN_INFO info;
+      if (FAILED(f->GetClassID(&c)) || c != clsid || FAILED(f->FindPin(pin, in.Put())) ||
+          FAILED(in->ConnectedTo(from.Put())) || FAILED(from->QueryPinInfo(&info)))
+        continue;
+      ComPtr<IBaseFilter> upstream = ComPtr<IBaseFilter>::Attach(info.pFilter);
+      CLSID u = GUID_NULL;
+      upstream->GetClassID(&u);
+      return u;
+    }
+    return GUID_NULL;
   }
   bool WaitForEvent(LONG code, std::optional<LONG_PTR> p1, int timeoutMs = 15000) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

@@ -12,6 +12,12 @@
 #include "platform/os/Platform.h"
 
 namespace kavoro::media {
+namespace {
+
+// Filters between the navigator and a renderer: decoder, mixer, and room to spare.
+constexpr int kMaxChainLength = 8;
+
+}  // namespace
 
 DvdGraphBuilder::DvdGraphBuilder() {
   graph_ = CreateInstance<IGraphBuilder>(CLSID_FilterGraph);
@@ -41,20 +47,35 @@ HRESULT DvdGraphBuilder::GetDvdInterface(REFIID riid, void** ppv) {
   return E_NOINTERFACE;
 }
 
-bool DvdGraphBuilder::RendererTakesOverlays() {
-  AM_MEDIA_TYPE overlay;
-  overlay.majortype = MEDIATYPE_Video;
-  overlay.subtype = MEDIASUBTYPE_ARGB32;
-  overlay.formattype = FORMAT_VideoInfo;
-  for (const RegisteredFilter& f : CandidateFilters(CLSID_LegacyAmFilterCategory, {overlay}))
-    if (IsRendererRecord(f)) return true;
-  return false;
+ComPtr<IBaseFilter> DvdGraphBuilder::RendererOf(IPin* output) {
+  // Downstream along the first connected output of each filter, to one that has none.
+  ComPtr<IPin> at(output);
+  for (int hops = 0; hops < kMaxChainLength; ++hops) {
+    ComPtr<IPin> peer;
+    PIN_INFO info;
+    if (FAILED(at->ConnectedTo(peer.Put())) || FAILED(peer->QueryPinInfo(&info)) || !info.pFilter)
+      return {};
+    ComPtr<IBaseFilter> f = ComPtr<IBaseFilter>::Attach(info.pFilter);
+    ComPtr<IPin> next = ConnectedOutput(f.Get());
+    if (!next) return f;
+    at = next;
+  }
+  return {};
 }
 
-ComPtr<IBaseFilter> DvdGraphBuilder::AddClassicRenderer() {
-  ComPtr<IBaseFilter> r = CreateInstance<IBaseFilter>(CLSID_VideoRenderer);
-  if (!r || FAILED(graph_->AddFilter(r.Get(), "Video Renderer"))) return {};
-  return r;
+ComPtr<IPin> DvdGraphBuilder::ConnectedOutput(IBaseFilter* f) {
+  ComPtr<IEnumPins> pins;
+  if (FAILED(f->EnumPins(pins.Put()))) return {};
+  IPin* p = nullptr;
+  while (pins->Next(1, &p, nullptr) == S_OK) {
+    ComPtr<IPin> held = ComPtr<IPin>::Attach(p);
+    PIN_DIRECTION dir;
+    ComPtr<IPin> peer;
+    if (SUCCEEDED(p->QueryDirection(&dir)) && dir == PINDIR_OUTPUT &&
+        SUCCEEDED(p->ConnectedTo(peer.Put())))
+      return held;
+  }
+  return {};
 }
 
 bool DvdGraphBuilder::InsertMixer(IBaseFilter* renderer) {
@@ -75,21 +96,6 @@ bool DvdGraphBuilder::InsertMixer(IBaseFilter* renderer) {
   // Back as it was: the video straight into the renderer.
   graph_->RemoveFilter(mixer.Get());
   graph_->ConnectDirect(upstream.Get(), input.Get(), nullptr);
-  return false;
-}
-
-bool DvdGraphBuilder::InputConnected(IBaseFilter* f) {
-  ComPtr<IEnumPins> pins;
-  if (FAILED(f->EnumPins(pins.Put()))) return false;
-  IPin* p = nullptr;
-  while (pins->Next(1, &p, nullptr) == S_OK) {
-    ComPtr<IPin> held = ComPtr<IPin>::Attach(p);
-    PIN_DIRECTION dir;
-    ComPtr<IPin> peer;
-    if (SUCCEEDED(p->QueryDirection(&dir)) && dir == PINDIR_INPUT &&
-        SUCCEEDED(p->ConnectedTo(peer.Put())))
-      return true;
-  }
   return false;
 }
 
@@ -137,11 +143,6 @@ HRESULT DvdGraphBuilder::RenderDvdVideoVolume(const char* path, DWORD flags,
   }
   navigator_ = nav;
 
-  // Where no renderer takes overlay pictures itself, the picture goes through the Overlay
-  // Mixer into the classic renderer and the subpictures onto the mixer's overlay input.
-  ComPtr<IBaseFilter> classic;
-  if (!RendererTakesOverlays()) classic = AddClassicRenderer();
-
   struct Stream {
     DvdNavigator::Output output;
     DWORD flag;
@@ -152,15 +153,17 @@ HRESULT DvdGraphBuilder::RenderDvdVideoVolume(const char* path, DWORD flags,
   for (const Stream& st : streams) {
     ++s.iNumStreams;
     IPin* pin = nav->OutputPin(st.output);
-    if (!pin || FAILED(graph_->Render(pin))) {
+    bool rendered = pin && SUCCEEDED(graph_->Render(pin));
+    if (!rendered && pin && st.output == DvdNavigator::Output::Subpicture) {
+      // The video renderer has no overlay input of its own: the Overlay Mixer in front of it
+      // lays the subpictures over the picture instead.
+      IPin* video = nav->OutputPin(DvdNavigator::Output::Video);
+      ComPtr<IBaseFilter> renderer = video ? RendererOf(video) : nullptr;
+      rendered = renderer && InsertMixer(renderer.Get()) && SUCCEEDED(graph_->Render(pin));
+    }
+    if (!rendered) {
       ++s.iNumStreamsFailed;
       s.dwFailedStreamsFlag |= st.flag;
-    }
-    if (classic && st.output == DvdNavigator::Output::Video) {
-      // The classic renderer took the video (graph building uses a renderer in the graph
-      // first); the mixer goes in front of it, with its overlay input free.
-      if (!InputConnected(classic.Get())) graph_->RemoveFilter(classic.Get());
-      else InsertMixer(classic.Get());
     }
   }
   if (status) *status = s;

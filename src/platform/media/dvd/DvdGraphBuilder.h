@@ -2,8 +2,8 @@
 // The DVD graph builder: makes a graph manager, puts a DVD navigator for the volume into it
 // and renders the navigator's video, audio and subpicture pins with the graph's own
 // intelligent connect: video to a video renderer, audio to the audio renderer, subpictures
-// through the subpicture decoder onto the video renderer's overlay input (or the Overlay
-// Mixer's, in front of the classic renderer, where no renderer has one).
+// through the subpicture decoder onto the video renderer's overlay input (or, for a renderer
+// without one, onto the Overlay Mixer's, put in front of it).
 #include "platform/com/ComPtr.h"
 #include "platform/media/dvd/DvdNavigator.h"
 #include "platform/media/dvd/IDvdGraphBuilder.h"
@@ -23,14 +23,12 @@ class DvdGraphBuilder final : public ComObject<IDvdGraphBuilder> {
   ~DvdGraphBuilder() override = default;
   // The drive path of the first drive of the table that holds a DVD-Video volume.
   static std::string FirstDvdDrive();
-  // True when a registered renderer takes ARGB32 overlay pictures on an input of its own.
-  static bool RendererTakesOverlays();
-  // The classic renderer, added to the graph; null when that fails.
-  ComPtr<IBaseFilter> AddClassicRenderer();
-  // Puts the Overlay Mixer between the classic renderer and the filter feeding it; false
+  // The renderer a connected output pin leads to; null when the chain ends unconnected.
+  static ComPtr<IBaseFilter> RendererOf(IPin* output);
+  static ComPtr<IPin> ConnectedOutput(IBaseFilter* f);
+  // Puts the Overlay Mixer between a renderer's "Input" and the filter feeding it; false
   // (and the graph as it was) when that cannot be done.
   bool InsertMixer(IBaseFilter* renderer);
-  static bool InputConnected(IBaseFilter* f);
 
   ComPtr<IGraphBuilder> graph_;
   ComPtr<DvdNavigator> navigator_;
