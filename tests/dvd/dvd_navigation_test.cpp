@@ -1,9 +1,11 @@
-// The navigator's commands in sessions on the fixture disc: speeds forwards and backwards.
+// The navigator's commands in sessions on the fixture disc: speeds forwards and backwards, menus
+// called from the title.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "DvdTestSupport.h"
+#include "support/WaitFor.h"
 
 namespace kavoro::testing {
 namespace {
@@ -98,6 +100,37 @@ TEST_F(DvdSpeedTest, BackwardAtEveryRateStepsBackAndMenusRefuseSpeeds) {
     ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_CURRENT_HMSF_TIME, std::nullopt, seen, 15000));
     EXPECT_LT(Seconds(seen.back()), first) << rate << Trace();
   }
+}
+
+using DvdMenuTest = DvdSessionTest;
+
+TEST_F(DvdMenuTest, TitleMenuFromTheTitleShowsTheMenuAndItsButtonsWork) {
+  IntoChapter2();
+  ComPtr<IDvdCmd> cmd;
+  ASSERT_EQ(dvd->ShowMenu(DVD_MENU_Title, DVD_CMD_FLAG_None, cmd.Put()), S_OK);
+  EXPECT_EQ(cmd->WaitForEnd(), S_OK);
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_VideoManagerMenu, seen))
+      << Trace();
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_STILL_ON, std::nullopt, seen)) << Trace();
+  EXPECT_FALSE(Saw(EC_DVD_PLAYBACK_STOPPED, 0)) << Trace();
+  ULONG available = 0, current = 0;
+  EXPECT_TRUE(WaitFor([&] {
+    return info->GetCurrentButton(&available, &current) == S_OK && available == 3;
+  })) << Trace();
+  // The menu still leads into the title.
+  IntoChapter2();
+}
+
+TEST_F(DvdMenuTest, TitleMenuRightAfterPlayTitleFromTheMenuStill) {
+  ComPtr<IDvdCmd> cmd;
+  ASSERT_EQ(dvd->PlayTitle(1, DVD_CMD_FLAG_None, cmd.Put()), S_OK);
+  ASSERT_EQ(cmd->WaitForEnd(), S_OK);
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_CHAPTER_START, 1, seen)) << Trace();
+  ASSERT_EQ(dvd->ShowMenu(DVD_MENU_Title, DVD_CMD_FLAG_None, nullptr), S_OK);
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_VideoManagerMenu, seen))
+      << Trace();
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_STILL_ON, std::nullopt, seen)) << Trace();
+  EXPECT_FALSE(Saw(EC_DVD_PLAYBACK_STOPPED, 0)) << Trace();
 }
 
 }  // namespace

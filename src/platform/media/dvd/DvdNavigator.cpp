@@ -602,7 +602,7 @@ void DvdNavigator::Impl::Run() {
         std::lock_guard g(m);
         still = snap.inStill;
       }
-      if (c.moves && still) dvdnav_still_skip(nav);
+      if (c.moves && still && !c.endsStill) dvdnav_still_skip(nav);
       const HRESULT hr = c.run();
       if (c.moves && SUCCEEDED(hr)) {
         moved = true;
@@ -762,7 +762,8 @@ void DvdNavigator::Impl::Run() {
   }
 }
 
-HRESULT DvdNavigator::Impl::Post(std::function<HRESULT()> run, bool moves, IDvdCmd** out) {
+HRESULT DvdNavigator::Impl::Post(std::function<HRESULT()> run, bool moves, IDvdCmd** out,
+                                 bool endsStill) {
   if (out) *out = nullptr;
   if (!nav) return VFW_E_DVD_GRAPHNOTREADY;
   ComPtr<DvdCmd> cmd = MakeCom<DvdCmd>();
@@ -775,7 +776,7 @@ HRESULT DvdNavigator::Impl::Post(std::function<HRESULT()> run, bool moves, IDvdC
   }
   {
     std::lock_guard g(m);
-    commands.push_back({std::move(run), cmd, moves});
+    commands.push_back({std::move(run), cmd, moves, endsStill});
   }
   cv.notify_all();
   if (out) {

@@ -21,8 +21,12 @@ HRESULT DvdNavigator::PlayTitle(ULONG title, DWORD, IDvdCmd** cmd) {
   if (title < 1 || title > impl_->titles.size()) return E_INVALIDARG;
   KAVORO_DVD_CHECK_UOP(UOP_Play_Title);
   Impl* i = impl_.get();
-  return i->Post([i, title] { return Result(dvdnav_title_play(i->nav, static_cast<int32_t>(title))); },
-                 true, cmd);
+  return i->Post(
+      [i, title] {
+        i->LeaveStillForTitle(title);
+        return Result(dvdnav_title_play(i->nav, static_cast<int32_t>(title)));
+      },
+      true, cmd, true);
 }
 
 HRESULT DvdNavigator::PlayChapterInTitle(ULONG title, ULONG chapter, DWORD, IDvdCmd** cmd) {
@@ -35,10 +39,11 @@ HRESULT DvdNavigator::PlayChapterInTitle(ULONG title, ULONG chapter, DWORD, IDvd
   Impl* i = impl_.get();
   return i->Post(
       [i, title, chapter] {
+        i->LeaveStillForTitle(title);
         return Result(dvdnav_part_play(i->nav, static_cast<int32_t>(title),
                                        static_cast<int32_t>(chapter)));
       },
-      true, cmd);
+      true, cmd, true);
 }
 
 HRESULT DvdNavigator::PlayAtTime(const DVD_HMSF_TIMECODE* time, DWORD, IDvdCmd** cmd) {
@@ -120,7 +125,7 @@ HRESULT DvdNavigator::ShowMenu(DVD_MENU_ID menu, DWORD, IDvdCmd** cmd) {
         return dvdnav_menu_call(i->nav, id) == DVDNAV_STATUS_OK ? S_OK
                                                                   : VFW_E_DVD_MENU_DOES_NOT_EXIST;
       },
-      true, cmd);
+      true, cmd, true);
 }
 
 HRESULT DvdNavigator::Resume(DWORD, IDvdCmd** cmd) {
@@ -139,7 +144,7 @@ HRESULT DvdNavigator::Resume(DWORD, IDvdCmd** cmd) {
                    ? S_OK
                    : VFW_E_DVD_NO_RESUME_INFORMATION;
       },
-      true, cmd);
+      true, cmd, true);
 }
 
 HRESULT DvdNavigator::SelectRelativeButton(DVD_RELATIVE_BUTTON direction) {
@@ -191,7 +196,7 @@ HRESULT DvdNavigator::ActivateButton() {
   Impl* i = impl_.get();
   return i->Post(
       [i] { return Result(dvdnav_button_activate(i->nav, dvdnav_get_current_nav_pci(i->nav))); },
-      true, nullptr);
+      true, nullptr, true);
 }
 
 HRESULT DvdNavigator::SelectAtPosition(POINT point) {
@@ -229,7 +234,7 @@ HRESULT DvdNavigator::ActivateAtPosition(POINT point) {
         return Result(dvdnav_button_select_and_activate(
             i->nav, dvdnav_get_current_nav_pci(i->nav), static_cast<int32_t>(b)));
       },
-      true, nullptr);
+      true, nullptr, true);
 }
 
 namespace {
@@ -388,6 +393,7 @@ HRESULT DvdNavigator::SetState(IDvdState* state, DWORD, IDvdCmd** cmd) {
           if (dvdnav_menu_call(i->nav, menu) != DVDNAV_STATUS_OK) return VFW_E_DVD_MENU_DOES_NOT_EXIST;
           return S_OK;
         }
+        i->LeaveStillForTitle(place.title);
         if (dvdnav_title_play(i->nav, static_cast<int32_t>(place.title)) != DVDNAV_STATUS_OK)
           return E_FAIL;
         // The saved time lands on the VOBU that holds it; the chapter follows from the time.
@@ -398,7 +404,20 @@ HRESULT DvdNavigator::SetState(IDvdState* state, DWORD, IDvdCmd** cmd) {
         i->restoring = place;
         return S_OK;
       },
-      true, cmd);
+      true, cmd, true);
+}
+
+void DvdNavigator::Impl::LeaveStillForTitle(ULONG title) {
+  {
+    std::lock_guard g(m);
+    if (!snap.inStill) return;
+  }
+  constexpr std::uint8_t kJumpTitle[2] = {0x30, 0x02};  // the VM's JumpTT; title in byte 5
+  vm_cmd_t jump{};
+  jump.bytes[0] = kJumpTitle[0];
+  jump.bytes[1] = kJumpTitle[1];
+  jump.bytes[5] = static_cast<std::uint8_t>(title);
+  dvdnav_button_activate_cmd(nav, 1, &jump);
 }
 
 void DvdNavigator::Impl::SwitchAudio(ULONG stream) {

@@ -205,6 +205,7 @@ struct DvdNavigator::Impl {
     std::function<HRESULT()> run;
     ComPtr<DvdCmd> cmd;
     bool moves = false;  // goes somewhere else on the disc: flush and re-time
+    bool endsStill = false;  // libdvdnav ends a still itself when the command jumps
   };
 
   DvdNavigator& f;
@@ -304,7 +305,10 @@ struct DvdNavigator::Impl {
   // told when they are shown, and shows forced ones regardless); to anything else only while
   // shown.
   bool TellSubpictureShown();
-  HRESULT Post(std::function<HRESULT()> run, bool moves, IDvdCmd** out);
+  // A command that moves and does not end a still itself has the still skipped first.
+  // Skipping a still that the command ends anyway would leave libdvdnav's skip pending for the
+  // next still it reaches: a menu called soon after would run straight through to its end.
+  HRESULT Post(std::function<HRESULT()> run, bool moves, IDvdCmd** out, bool endsStill = false);
 
   void Event(LONG code, LONG_PTR p1, LONG_PTR p2) { f.NotifyEvent(code, p1, p2); }
   std::vector<NavPin*> Connected() const {
@@ -330,6 +334,9 @@ struct DvdNavigator::Impl {
   void PlanBackStep();
   void StepBack();
   void SetRate(double newRate, bool back);
+  // Leaves a still (if one shows) by the VM's own jump to `title`, which libdvdnav ends the
+  // still for; title_play and part_play alone would leave it showing.
+  void LeaveStillForTitle(ULONG title);
   // The user's choice of stream, told with its event.
   void SwitchAudio(ULONG stream);
   void SwitchSpu(ULONG stream);
