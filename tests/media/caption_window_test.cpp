@@ -198,6 +198,25 @@ TEST(CaptionPlayback, CaptionsShowOnTheMixingRendererForTheirTime) {
   ExpectCaptionTimes(WatchCaptions(g, vmr.Get()));
 }
 
+// With only the classic renderer nothing takes captions: the caption output stays free and
+// the file renders as a whole.
+TEST(CaptionPlayback, NoCaptionRendererLeavesTheCaptionOutputFree) {
+  os::Sim().Reset();
+  const std::string file = CaptionedFile();
+  Graph g = MakeGraph();
+  ComPtr<IBaseFilter> classic = CreateInstance<IBaseFilter>(CLSID_VideoRenderer);
+  ASSERT_EQ(g.builder->AddFilter(classic.Get(), "VideoWindowEx"), S_OK);
+  ASSERT_EQ(g.builder->RenderFile(file, {}), S_OK);
+  EXPECT_TRUE(FiltersOfClass(g.builder.Get(), CLSID_Line21Decoder2).empty());
+  EXPECT_TRUE(FiltersOfClass(g.builder.Get(), CLSID_VideoMixingRenderer).empty());
+  auto decoders = FiltersOfClass(g.builder.Get(), CLSID_KavoroVideoDecoder);
+  ASSERT_EQ(decoders.size(), 1u);
+  ComPtr<IPin> cc;
+  ASSERT_EQ(decoders[0]->FindPin("CC Output", cc.Put()), S_OK);
+  EXPECT_FALSE(media::PeerOf(cc.Get()));
+  EXPECT_TRUE(media::PeerOf(media::PinsOf(classic.Get()).front().Get()));
+}
+
 // The mixing renderer's inputs moved to the overlay mixer in front of the classic renderer,
 // with the Line 21 Decoder 2 swapped for a Line 21 Decoder, as the video window does.
 TEST(CaptionPlayback, CaptionsShowThroughTheOverlayMixer) {
