@@ -201,6 +201,20 @@ TEST(Cea608Decoder, CharacterSetsParityRepeatsAndOtherChannels) {
   EXPECT_FALSE(f.d.Blank());
   f.Control(kEdm);
   EXPECT_TRUE(f.d.Blank());
+
+  // An extended character takes the cell of the basic one sent before it.
+  Feeder e;
+  e.Control(kRdc);
+  e.Control({0x11, 0x40});
+  e.Text("AO");
+  e.Control({0x12, 0x30});  // À over the O
+  e.Text("U");
+  e.Control({0x13, 0x31});  // ä over the U
+  const auto& ext = e.d.Displayed()[0];
+  EXPECT_EQ(ext[0].ch, U'A');
+  EXPECT_EQ(ext[1].ch, U'\u00C0');
+  EXPECT_EQ(ext[2].ch, U'\u00E4');
+  EXPECT_EQ(ext[3].ch, 0u);
 }
 
 }  // namespace

@@ -70,6 +70,21 @@ constexpr char32_t kSpecialCharacters[] = {
     U'\u00AE', U'\u00B0', U'\u00BD', U'\u00BF', U'\u2122', U'\u00A2', U'\u00A3', U'\u266A',
     U'\u00E0', U' ',      U'\u00E8', U'\u00E2', U'\u00EA', U'\u00EE', U'\u00F4', U'\u00FB'};
 
+// The extended sets after the two first bytes that select them (channel bit cleared), second
+// bytes 0x20..0x3F: Spanish, French and miscellaneous; Portuguese, German and Danish.
+constexpr std::uint8_t kExtendedGroupA = 0x12, kExtendedGroupB = 0x13;
+constexpr std::uint8_t kFirstExtended = 0x20, kLastExtended = 0x3F;
+constexpr char32_t kExtendedA[] = {
+    U'\u00C1', U'\u00C9', U'\u00D3', U'\u00DA', U'\u00DC', U'\u00FC', U'\u2018', U'\u00A1',
+    U'*',      U'\u2019', U'\u2014', U'\u00A9', U'\u2120', U'\u2022', U'\u201C', U'\u201D',
+    U'\u00C0', U'\u00C2', U'\u00C7', U'\u00C8', U'\u00CA', U'\u00CB', U'\u00EB', U'\u00CE',
+    U'\u00CF', U'\u00EF', U'\u00D4', U'\u00D9', U'\u00F9', U'\u00DB', U'\u00AB', U'\u00BB'};
+constexpr char32_t kExtendedB[] = {
+    U'\u00C3', U'\u00E3', U'\u00CD', U'\u00CC', U'\u00EC', U'\u00D2', U'\u00F2', U'\u00D5',
+    U'\u00F5', U'{',      U'}',      U'\\',     U'^',      U'_',      U'|',      U'~',
+    U'\u00C4', U'\u00E4', U'\u00D6', U'\u00F6', U'\u00DF', U'\u00A5', U'\u00A4', U'\u00A6',
+    U'\u00C5', U'\u00E5', U'\u00D8', U'\u00F8', U'\u250C', U'\u2510', U'\u2514', U'\u2518'};
+
 // Rows (0-based) addressed by a preamble's first byte (channel bit cleared), upper and lower
 // halves of its second byte; -1 where none.
 int PreambleRow(std::uint8_t first, bool lower) {
@@ -148,9 +163,15 @@ void Cea608Decoder::Control(std::uint8_t first, std::uint8_t second) {
     } else {
       Put(kSpecialCharacters[second - kFirstSpecial]);
     }
+  } else if ((group == kExtendedGroupA || group == kExtendedGroupB) && second >= kFirstExtended &&
+             second <= kLastExtended) {
+    // Sent after a basic character that stands for it where the set is unknown: it takes
+    // that character's cell.
+    const char32_t* set = group == kExtendedGroupA ? kExtendedA : kExtendedB;
+    if (column_ > 0) --column_;
+    Put(set[second - kFirstExtended]);
   }
-  // Background attributes and the extended sets are not drawn: an extended character is sent
-  // after a basic one that stands for it.
+  // Background attributes are not drawn.
 }
 
 void Cea608Decoder::Command(std::uint8_t code) {

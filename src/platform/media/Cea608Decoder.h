@@ -2,7 +2,7 @@
 // Line 21 caption decoding: the byte pairs of field 1, caption channel 1 (CC1), into the
 // captions on screen. Pop-on (loaded off screen, shown by end-of-caption), roll-up (2 to 4
 // rows scrolling up at each carriage return) and paint-on (written straight onto the screen)
-// styles; the basic and special character sets; preamble address codes (row, indent, colour,
+// styles; the basic, special and extended character sets; preamble address codes (row, indent, colour,
 // italics, underline) and mid-row codes; backspace, tab offsets, delete to end of row and the
 // erase and end-of-caption commands. Every byte carries odd parity: a control pair with a bad
 // byte is dropped, a character with a bad byte shows as a solid block. Control pairs come twice
