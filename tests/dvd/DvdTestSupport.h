@@ -106,11 +106,14 @@ class DvdSessionTest : public DvdBuilderTest {
     ASSERT_EQ(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid()), S_OK);
     ASSERT_EQ(builder->GetDvdInterface(IIDOf<IDvdInfo2>(), info.PutVoid()), S_OK);
     ASSERT_EQ(dvd->SetOption(DVD_HMSF_TimeCodeEvents, 1), S_OK);
+    BeforeRun();
     ASSERT_TRUE(SUCCEEDED(control->Run()));
     // First play jumps to the title menu, a still waiting for a button.
     ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_VideoManagerMenu, seen));
     ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_STILL_ON, std::nullopt, seen));
   }
+  // The rendered graph before it first runs.
+  virtual void BeforeRun() {}
   // Plays title 1 chapter 2 through the menu's second button.
   void IntoChapter2() {
     ASSERT_EQ(dvd->ActivateAtPosition({360, 355}), S_OK);

@@ -35,7 +35,7 @@ HRESULT AudioDecoder::CheckInputType(const AM_MEDIA_TYPE& type) {
   return S_OK;
 }
 
-HRESULT AudioDecoder::OnInputConnected(const AM_MEDIA_TYPE& type) {
+HRESULT AudioDecoder::OpenDecoder(const AM_MEDIA_TYPE& type, CodecContextPtr* opened) {
   CodecParametersPtr p = ParametersFromType(type);
   if (!p) return VFW_E_TYPE_NOT_ACCEPTED;
   const AVCodec* codec = avcodec_find_decoder(p->codec_id);
@@ -44,12 +44,31 @@ HRESULT AudioDecoder::OnInputConnected(const AM_MEDIA_TYPE& type) {
   if (!ctx || avcodec_parameters_to_context(ctx.get(), p.get()) < 0) return E_OUTOFMEMORY;
   ctx->pkt_timebase = kReferenceTimeBase;
   if (avcodec_open2(ctx.get(), codec, nullptr) < 0) return VFW_E_NO_DECOMPRESSOR;
+  *opened = std::move(ctx);
+  return S_OK;
+}
+
+HRESULT AudioDecoder::OnInputConnected(const AM_MEDIA_TYPE& type) {
+  CodecContextPtr ctx;
+  if (HRESULT hr = OpenDecoder(type, &ctx); FAILED(hr)) return hr;
   out_.channels = std::min(ctx->ch_layout.nb_channels, 2);
   out_.sampleRate = ctx->sample_rate;
   codec_ = std::move(ctx);
+  skipUntilChange_ = false;
   frame_.reset(av_frame_alloc());
   packet_.reset(av_packet_alloc());
   if (!frame_ || !packet_) return E_OUTOFMEMORY;
+  return S_OK;
+}
+
+HRESULT AudioDecoder::ChangeInputType(const AM_MEDIA_TYPE& type) {
+  // The output stays as connected: the converter takes the new sound to it.
+  CodecContextPtr ctx;
+  if (CheckInputType(type) != S_OK) return VFW_E_TYPE_NOT_ACCEPTED;
+  if (HRESULT hr = OpenDecoder(type, &ctx); FAILED(hr)) return hr;
+  codec_ = std::move(ctx);
+  convert_.reset();
+  nextTime_.reset();
   return S_OK;
 }
 
@@ -77,7 +96,15 @@ HRESULT AudioDecoder::DecideBufferSize(const AM_MEDIA_TYPE&, ALLOCATOR_PROPERTIE
 }
 
 HRESULT AudioDecoder::Process(IMediaSample* in) {
+  AM_MEDIA_TYPE* changed = nullptr;
+  if (in->GetMediaType(&changed) == S_OK && changed) {
+    // The source switched coding mid-stream (a DVD's audio stream of another format). A
+    // coding this decoder cannot take leaves it silent until the next change.
+    skipUntilChange_ = FAILED(ChangeInputType(*changed));
+    DeleteMediaType(changed);
+  }
   if (!codec_) return VFW_E_NOT_CONNECTED;
+  if (skipUntilChange_) return S_OK;
   BYTE* data = nullptr;
   in->GetPointer(&data);
   const LONG size = in->GetActualDataLength();

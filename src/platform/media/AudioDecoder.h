@@ -26,10 +26,15 @@ class AudioDecoder : public TransformFilter {
   void Discard() override;
 
  private:
+  // A decoder opened for `type`; the output format is not touched.
+  HRESULT OpenDecoder(const AM_MEDIA_TYPE& type, CodecContextPtr* opened);
+  // Streaming thread: a sample's new media type; the decoder for it replaces the current one.
+  HRESULT ChangeInputType(const AM_MEDIA_TYPE& type);
   HRESULT ReceiveFrames();
   HRESULT DeliverFrame(const AVFrame& frame);
 
-  // application thread, while stopped
+  // application thread, while stopped; codec_ also on the streaming thread (streaming lock
+  // held) when a sample brings a new media type
   CodecContextPtr codec_;
   PcmFormat out_;
   // streaming thread
@@ -40,6 +45,7 @@ class AudioDecoder : public TransformFilter {
   int convertFormat_ = -1;
   std::uint64_t convertLayout_ = 0;
   std::optional<REFERENCE_TIME> nextTime_;
+  bool skipUntilChange_ = false;  // the last media type change named a coding we cannot take
 };
 
 }  // namespace kavoro::media

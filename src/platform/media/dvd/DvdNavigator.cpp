@@ -51,6 +51,20 @@ bool EndsWithNoCase(const std::string& s, const char* tail) {
   return true;
 }
 
+// What the audio pin offers, and tells with a sample when the coding changes: DVD audio is
+// 48 kHz; the decoder finds the channels in the stream.
+AM_MEDIA_TYPE AudioTypeFor(AVCodecID codec) {
+  AVCodecParameters* ap = avcodec_parameters_alloc();
+  ap->codec_type = AVMEDIA_TYPE_AUDIO;
+  ap->codec_id = codec;
+  ap->sample_rate = 48000;
+  av_channel_layout_default(&ap->ch_layout, 2);
+  if (codec == AV_CODEC_ID_PCM_DVD) ap->bits_per_coded_sample = 16;
+  AM_MEDIA_TYPE type = TypeFromParameters(*ap);
+  avcodec_parameters_free(&ap);
+  return type;
+}
+
 bool IsDir(const std::string& p) {
   struct stat st {};
   return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -179,14 +193,7 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
   video = f.MakePin<NavPin>(f, "Video", TypeFromParameters(*vp), 8, 512 * 1024);
   avcodec_parameters_free(&vp);
 
-  AVCodecParameters* ap = avcodec_parameters_alloc();
-  ap->codec_type = AVMEDIA_TYPE_AUDIO;
-  ap->codec_id = audioCodec;
-  ap->sample_rate = 48000;
-  av_channel_layout_default(&ap->ch_layout, 2);
-  if (audioCodec == AV_CODEC_ID_PCM_DVD) ap->bits_per_coded_sample = 16;
-  audio = f.MakePin<NavPin>(f, "Audio", TypeFromParameters(*ap), 16, 64 * 1024);
-  avcodec_parameters_free(&ap);
+  audio = f.MakePin<NavPin>(f, "Audio", AudioTypeFor(audioCodec), 16, 64 * 1024);
 
   AVCodecParameters* sp = avcodec_parameters_alloc();
   sp->codec_type = AVMEDIA_TYPE_SUBTITLE;
@@ -225,6 +232,8 @@ void DvdNavigator::Impl::StartThread() {
   }
   videoFramer.Reset(AV_CODEC_ID_MPEG2VIDEO);
   audioFramer.Reset(audioCodec == AV_CODEC_ID_PCM_DVD ? AV_CODEC_ID_NONE : audioCodec);
+  // The decoder may have been told of another coding in the last run: the first unit tells it.
+  deliveredAudioCodec = AV_CODEC_ID_NONE;
   spuUnit.clear();
   resync = true;
   lastOutEnd = 0;
@@ -286,6 +295,10 @@ void DvdNavigator::Impl::Deliver(NavPin* pin, const std::uint8_t* data, int size
   sample->GetPointer(&buffer);
   std::memcpy(buffer, data, static_cast<std::size_t>(size));
   sample->SetActualDataLength(size);
+  if (pin == audio && pendingAudioType) {
+    sample->SetMediaType(&*pendingAudioType);
+    pendingAudioType.reset();
+  }
   if (pts90k != kNoPts) {
     REFERENCE_TIME start = From90k(OutTime(pts90k));
     REFERENCE_TIME end = start + 1;
@@ -378,13 +391,12 @@ void DvdNavigator::Impl::OnPes(int id, int subId, const std::uint8_t* data, int 
   }
   if (codec != AV_CODEC_ID_NONE) {
     if (number != audioPhysical || !audio->IsConnected()) return;
-    if (codec != audioCodec) {
-      // The audio pin was connected for another coding; the decoder cannot take this one.
-      if (!warnedFormat) {
-        warnedFormat = true;
-        Event(EC_DVD_WARNING, 2, 0);  // format not supported
-      }
-      return;
+    if (codec != deliveredAudioCodec) {
+      // Another coding than the decoder had so far (the user chose a stream of another
+      // format): the first unit of it carries the new media type, and the decoder changes.
+      deliveredAudioCodec = codec;
+      pendingAudioType = AudioTypeFor(codec);
+      audioFramer.Reset(codec == AV_CODEC_ID_PCM_DVD ? AV_CODEC_ID_NONE : codec);
     }
     audioFramer.Feed(data, size, pts, [&](const std::uint8_t* d, int n, std::int64_t p, bool) {
       Deliver(audio, d, n, p, true);

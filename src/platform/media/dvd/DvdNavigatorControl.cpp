@@ -424,7 +424,6 @@ void DvdNavigator::Impl::SwitchAudio(ULONG stream) {
   audioPhysical = static_cast<int>(PhysicalAudioFor(stream));
   audioUserChoice = true;
   audioFramer.Reset(audioFramer.codec);
-  warnedFormat = false;
   LCID lcid;
   {
     std::lock_guard g(m);

@@ -277,7 +277,8 @@ struct DvdNavigator::Impl {
   int spuPhysical = 0;
   bool audioUserChoice = false;
   bool spuUserChoice = false;
-  bool warnedFormat = false;
+  AVCodecID deliveredAudioCodec = AV_CODEC_ID_NONE;  // of the units sent so far this run
+  std::optional<AM_MEDIA_TYPE> pendingAudioType;     // goes with the next audio sample
   std::vector<ComPtr<DvdCmd>> awaiting;  // ran; end once the new place is read
   int lastSecond = -1;
   bool stillDeadlineSet = false;
