@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <random>
 #include <thread>
 
@@ -16,6 +17,9 @@
 #include "platform/media/IFilterGraph.h"
 #include "platform/media/IMediaControl.h"
 #include "platform/media/IMediaEvent.h"
+#include "platform/media/IReferenceClock.h"
+#include "platform/media/BaseFilter.h"
+#include "platform/media/BasePin.h"
 #include "platform/media/IVideoPresentation.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/dvd/DvdPictureMap.h"
@@ -23,6 +27,7 @@
 #include "platform/media/dvd/IDvdControl2.h"
 #include "platform/media/dvd/IDvdGraphBuilder.h"
 #include "platform/media/dvd/IDvdInfo2.h"
+#include "platform/media/dvd/SubpictureDecoder.h"
 #include "platform/media/dvd/SubpictureUnit.h"
 #include "platform/os/sim/SimPlatform.h"
 #include "support/WaitFor.h"
@@ -310,6 +315,171 @@ TEST(DvdPictureMap, ZoomLetterBoxAndTheMappingBothWays) {
   EXPECT_EQ(media::ButtonAtPoint(info, {521, 290}), 0u);
   info.hasButtons = false;
   EXPECT_EQ(media::ButtonAtPoint(info, {300, 250}), 0u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The decoder filter between a source of units and a sink that keeps what it is sent.
+
+// Any subtype: the decoder takes the major type.
+constexpr GUID kTestUnitSubtype = MakeGuid(0x4B56D5B2, 0x2C4E, 0x4F0A, 0x93, 0x61, 0x7A, 0x0E, 0x2D,
+                                           0x44, 0x19, 0x06);
+
+class UnitSource final : public media::BaseFilter {
+ public:
+  UnitSource() : BaseFilter(GUID_NULL) { out_ = MakePin<Out>(*this); }
+  // Sends `bytes` as one sample, stamped when `time` is given.
+  HRESULT Send(const std::vector<std::uint8_t>& bytes, std::optional<REFERENCE_TIME> time) {
+    ComPtr<IMediaSample> s;
+    HRESULT hr = out_->GetDeliveryBuffer(s.Put());
+    if (FAILED(hr)) return hr;
+    BYTE* data = nullptr;
+    s->GetPointer(&data);
+    std::copy(bytes.begin(), bytes.end(), data);
+    s->SetActualDataLength(static_cast<LONG>(bytes.size()));
+    REFERENCE_TIME t = time.value_or(0);
+    s->SetTime(time ? &t : nullptr, nullptr);
+    return out_->Deliver(s.Get());
+  }
+  IPin* Output() { return out_; }
+  // The side channel of the decoder the source is connected to.
+  ComPtr<ISubpictureNavigation> Navigation() {
+    ComPtr<ISubpictureNavigation> n;
+    out_->Peer()->QueryInterface(IIDOf<ISubpictureNavigation>(), n.PutVoid());
+    return n;
+  }
+
+ private:
+  class Out final : public media::BaseOutputPin {
+   public:
+    explicit Out(BaseFilter& f) : BaseOutputPin(f, "Units") {}
+
+   protected:
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE& t) override {
+      return t.majortype == MEDIATYPE_Subpicture ? S_OK : S_FALSE;
+    }
+    HRESULT GetMediaType(int i, AM_MEDIA_TYPE* t) override {
+      if (i) return S_FALSE;
+      t->majortype = MEDIATYPE_Subpicture;
+      t->subtype = kTestUnitSubtype;
+      return S_OK;
+    }
+    HRESULT DecideBufferSize(ALLOCATOR_PROPERTIES* p) override {
+      p->cBuffers = 2;
+      p->cbBuffer = 4096;
+      return S_OK;
+    }
+  };
+  Out* out_;
+};
+
+// Keeps the number of visible pixels of each overlay picture it receives.
+class PictureSink final : public media::BaseFilter {
+ public:
+  PictureSink() : BaseFilter(GUID_NULL) { in_ = MakePin<In>(*this); }
+  IPin* Input() { return in_; }
+  std::vector<int> Visible() {
+    std::lock_guard g(lock_);
+    return visible_;
+  }
+
+ private:
+  class In final : public media::BaseInputPin {
+   public:
+    explicit In(PictureSink& s) : BaseInputPin(s, "In"), s_(s) {}
+
+   protected:
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE& t) override {
+      return t.subtype == MEDIASUBTYPE_ARGB32 ? S_OK : S_FALSE;
+    }
+    HRESULT OnReceive(IMediaSample* sample) override {
+      BYTE* data = nullptr;
+      sample->GetPointer(&data);
+      const auto* p = reinterpret_cast<const std::uint32_t*>(data);
+      int n = 0;
+      for (LONG i = 0; i < sample->GetActualDataLength() / 4; ++i) n += (p[i] >> 24) ? 1 : 0;
+      std::lock_guard g(s_.lock_);
+      s_.visible_.push_back(n);
+      return S_OK;
+    }
+
+   private:
+    PictureSink& s_;
+  };
+  In* in_;
+  std::mutex lock_;
+  std::vector<int> visible_;  // guarded by lock_
+};
+
+class SubpictureDecoderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    media::RegisterDvdPlayback();
+    clock = CreateInstance<IReferenceClock>(CLSID_SystemClock);
+    ASSERT_TRUE(decoder && clock);
+    ComPtr<IPin> in, out;
+    ASSERT_EQ(decoder->FindPin("Subpicture Input", in.Put()), S_OK);
+    ASSERT_EQ(decoder->FindPin("Overlay Output", out.Put()), S_OK);
+    ASSERT_EQ(source->Output()->Connect(in.Get(), nullptr), S_OK);
+    ASSERT_EQ(out->Connect(sink->Input(), nullptr), S_OK);
+    REFERENCE_TIME now = 0;
+    clock->GetTime(&now);
+    for (IBaseFilter* f : Filters()) {
+      f->SetSyncSource(clock.Get());
+      ASSERT_TRUE(SUCCEEDED(f->Run(now)));
+    }
+  }
+  void TearDown() override {
+    for (IBaseFilter* f : Filters()) f->Stop();
+  }
+  std::vector<IBaseFilter*> Filters() { return {sink.Get(), decoder.Get(), source.Get()}; }
+  // The pictures the sink has, once `count` have come (or the wait ran out).
+  std::vector<int> AfterPictures(std::size_t count) {
+    WaitFor([&] { return sink->Visible().size() >= count; }, std::chrono::seconds(3));
+    return sink->Visible();
+  }
+
+  ComPtr<UnitSource> source = MakeCom<UnitSource>();
+  ComPtr<PictureSink> sink = MakeCom<PictureSink>();
+  ComPtr<media::SubpictureDecoder> decoder = MakeCom<media::SubpictureDecoder>();
+  ComPtr<IReferenceClock> clock;
+};
+
+TEST_F(SubpictureDecoderTest, AUnitSplitOverSamplesShowsAndItsStopClearsIt) {
+  UnitSpec s = WideSpec();
+  s.stopDelay = 20;  // about 0.23 s
+  const auto unit = MakeUnit(s);
+  const std::size_t half = unit.size() / 2;
+  ASSERT_EQ(source->Send({unit.begin(), unit.begin() + static_cast<std::ptrdiff_t>(half)}, 0), S_OK);
+  ASSERT_EQ(source->Send({unit.begin() + static_cast<std::ptrdiff_t>(half), unit.end()}, std::nullopt), S_OK);
+  const std::vector<int> shown = AfterPictures(2);
+  ASSERT_EQ(shown.size(), 2u);
+  // Pixel values 1, 2 and 3 are opaque (WideSpec's contrasts), value 0 transparent.
+  int expected = 0;
+  for (const auto& row : s.rows)
+    for (std::uint8_t v : row) expected += v ? 1 : 0;
+  EXPECT_EQ(shown[0], expected);
+  EXPECT_EQ(shown[1], 0);
+}
+
+TEST_F(SubpictureDecoderTest, SwitchedOffOnlyForcedUnitsShowAndDamagedOnesAreDropped) {
+  ASSERT_EQ(source->Navigation()->SetSubpictureShown(0), S_OK);
+  UnitSpec s = WideSpec();
+  auto damaged = MakeUnit(s);
+  damaged[damaged.size() - 1] = 0x42;  // not a command
+  ASSERT_EQ(source->Send(damaged, 0), S_OK);
+  ASSERT_EQ(source->Send(MakeUnit(s), 0), S_OK);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(sink->Visible().empty());
+  EXPECT_EQ(decoder->DamagedUnits(), 1);
+  s.forced = true;
+  ASSERT_EQ(source->Send(MakeUnit(s), 1), S_OK);
+  const std::vector<int> shown = AfterPictures(1);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_GT(shown[0], 0);
+  // Switched on again, the forced unit stays; nothing else changes, so nothing new is sent.
+  ASSERT_EQ(source->Navigation()->SetSubpictureShown(1), S_OK);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(sink->Visible().size(), 1u);
 }
 
 // ---------------------------------------------------------------------------------------------

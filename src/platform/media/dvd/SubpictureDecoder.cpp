@@ -90,7 +90,6 @@ class SubpictureDecoder::InputPin final : public AddInterfaces<BaseInputPin, ISu
     if (d_.button_ == button && d_.action_ == (action != 0)) return S_OK;
     d_.button_ = button;
     d_.action_ = action != 0;
-    d_.redraw_ = true;
     d_.wake_.notify_all();
     return S_OK;
   }
@@ -98,7 +97,6 @@ class SubpictureDecoder::InputPin final : public AddInterfaces<BaseInputPin, ISu
     std::lock_guard g(d_.lock_);
     if (d_.shown_ == (shown != 0)) return S_OK;
     d_.shown_ = shown != 0;
-    d_.redraw_ = true;
     d_.wake_.notify_all();
     return S_OK;
   }
@@ -171,7 +169,6 @@ HRESULT SubpictureDecoder::InputPin::OnEndFlush() {
     std::lock_guard g(d_.lock_);
     // Downstream dropped the picture it had: nothing shows there now.
     d_.delivered_ = Content{};
-    d_.redraw_ = false;
   }
   return d_.output_->IsConnected() ? d_.output_->DeliverEndFlush() : S_OK;
 }
@@ -202,7 +199,6 @@ HRESULT SubpictureDecoder::OnPause(FILTER_STATE from) {
       damaged_ = 0;
       pausedAt_ = 0;
       delivered_ = Content{};
-      redraw_ = false;
     }
     StartDelivery();
   } else {
@@ -387,7 +383,7 @@ void SubpictureDecoder::DeliveryLoop() {
       if (quit_) return;
       const TimedUnit* unit = nullptr;
       content = ContentAt(now, &unit);
-      const bool changed = !delivered_ || !(*delivered_ == content) || redraw_;
+      const bool changed = !delivered_ || !(*delivered_ == content);
       if (!changed || input_->IsFlushing() || !output_->IsConnected()) {
         // Sleep until the next change is due or something new comes.
         auto wait = kLongestWait;
@@ -398,7 +394,6 @@ void SubpictureDecoder::DeliveryLoop() {
         wake_.wait_for(g, wait);
         continue;
       }
-      redraw_ = false;
       const LONG w = width_, h = height_;
       picture.assign(static_cast<std::size_t>(w) * h, 0);
       if (unit) ComposeSubpicture(unit->unit, palette_, content.highlight, picture.data(), w, h);

@@ -95,7 +95,6 @@ class SubpictureDecoder final : public BaseFilter {
   std::condition_variable wake_;
   // guarded by lock_
   bool quit_ = false;
-  bool redraw_ = true;  // deliver the picture at the next look even if unchanged
   std::deque<TimedUnit> units_;
   std::deque<TimedHighlight> highlights_;
   std::vector<std::uint8_t> partial_;  // a unit still arriving
