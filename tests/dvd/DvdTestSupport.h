@@ -101,7 +101,7 @@ class DvdSessionTest : public DvdBuilderTest {
   void SetUp() override {
     DvdBuilderTest::SetUp();
     AM_DVD_RENDERSTATUS status;
-    ASSERT_TRUE(SUCCEEDED(builder->RenderDvdVideoVolume(Disc().string().c_str(),
+    ASSERT_TRUE(SUCCEEDED(builder->RenderDvdVideoVolume(Volume().string().c_str(),
                                                         AM_DVD_HWDEC_PREFER, &status)));
     ASSERT_EQ(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid()), S_OK);
     ASSERT_EQ(builder->GetDvdInterface(IIDOf<IDvdInfo2>(), info.PutVoid()), S_OK);
@@ -112,8 +112,22 @@ class DvdSessionTest : public DvdBuilderTest {
     ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_VideoManagerMenu, seen));
     ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_STILL_ON, std::nullopt, seen));
   }
+  // The volume the session plays.
+  virtual fs::path Volume() { return Disc(); }
   // The rendered graph before it first runs.
   virtual void BeforeRun() {}
+  // Tears the graph down and renders the volume again: a new session in the title menu.
+  void RenderAnew() {
+    control->Stop();
+    dvd = nullptr;
+    info = nullptr;
+    control = nullptr;
+    events = nullptr;
+    graph = nullptr;
+    builder = nullptr;
+    seen.clear();
+    SetUp();
+  }
   // Plays title 1 chapter 2 through the menu's second button.
   void IntoChapter2() {
     ASSERT_EQ(dvd->ActivateAtPosition({360, 355}), S_OK);

@@ -1,8 +1,9 @@
 // The navigator's commands in sessions on the fixture disc: speeds forwards and backwards, menus
-// called from the title, audio streams of another coding.
+// called from the title, audio streams of another coding, the volume going away while it plays.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <mutex>
 
 #include "DvdTestSupport.h"
@@ -187,6 +188,52 @@ TEST_F(DvdAudioTest, TheOtherStreamOfAnotherCodingIsHeard) {
     const double c = CrossingsPerSecond();
     return c > 800 && c < 960;
   }, std::chrono::seconds(5))) << CrossingsPerSecond();
+}
+
+// Sessions on a copy of the fixture folder, whose files then go away while the title plays.
+class DvdEjectTest : public DvdSessionTest {
+ protected:
+  void SetUp() override {
+    copy = kFixtures / "dvd-test-eject";
+    fs::remove_all(copy);
+    fs::remove_all(moved());
+    fs::copy(Disc(), copy, fs::copy_options::recursive);
+    DvdSessionTest::SetUp();
+  }
+  void TearDown() override {
+    DvdSessionTest::TearDown();
+    fs::remove_all(copy);
+    fs::remove_all(moved());
+  }
+  fs::path Volume() override { return copy; }
+  fs::path moved() const { return kFixtures / "dvd-test-eject-moved"; }
+  fs::path copy;
+};
+
+TEST_F(DvdEjectTest, FolderRenamedOrDeletedWhilePlayingStopsWithEjected) {
+  const std::function<void()> ways[] = {[&] { fs::rename(copy, moved()); },
+                                        [&] { fs::remove_all(copy); }};
+  for (const auto& goAway : ways) {
+    IntoChapter2();
+    goAway();
+    ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_DISC_EJECTED, std::nullopt, seen, 5000))
+        << Trace();
+    ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_PLAYBACK_STOPPED, std::nullopt, seen, 5000))
+        << Trace();
+    DVD_DOMAIN domain;
+    ASSERT_EQ(info->GetCurrentDomain(&domain), S_OK);
+    EXPECT_EQ(domain, DVD_DOMAIN_Stop);
+    // Commands on the vanished volume neither hang nor bring it back.
+    ComPtr<IDvdCmd> cmd;
+    if (SUCCEEDED(dvd->PlayTitle(1, DVD_CMD_FLAG_None, cmd.Put()))) cmd->WaitForEnd();
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_TRUE(SUCCEEDED(control->Stop()));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(3));
+    // The next way on a fresh copy.
+    fs::remove_all(moved());
+    fs::copy(Disc(), copy, fs::copy_options::recursive);
+    RenderAnew();
+  }
 }
 
 }  // namespace

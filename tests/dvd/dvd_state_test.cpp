@@ -96,18 +96,6 @@ class DvdBookmarkTest : public DvdSessionTest {
  protected:
   fs::path Bookmark() const { return kFixtures / "dvd-test-bookmark.bmk"; }
 
-  // Tears the graph down and renders the disc again: a new session in the title menu.
-  void RenderAnew() {
-    control->Stop();
-    dvd = nullptr;
-    info = nullptr;
-    control = nullptr;
-    events = nullptr;
-    graph = nullptr;
-    builder = nullptr;
-    seen.clear();
-    DvdSessionTest::SetUp();
-  }
   // The title time of the newest time event.
   static int Seconds(const Event& e) {
     const DVD_HMSF_TIMECODE t = HmsfFromParam(static_cast<std::uint32_t>(e.p1));

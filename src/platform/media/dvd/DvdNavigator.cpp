@@ -184,6 +184,13 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
   dvdnav_audio_language_select(nav, const_cast<char*>("en"));
   dvdnav_spu_language_select(nav, const_cast<char*>("en"));
   path = p;
+  // A file the volume cannot be without: the main table of a folder, the image itself.
+  if (IsDir(p)) {
+    const std::string ts = EndsWithNoCase(p, "VIDEO_TS") ? p : p + "/VIDEO_TS";
+    presenceProbe = IsFile(ts + "/VIDEO_TS.IFO") ? ts + "/VIDEO_TS.IFO" : ts + "/video_ts.ifo";
+  } else {
+    presenceProbe = p;
+  }
 
   AVCodecParameters* vp = avcodec_parameters_alloc();
   vp->codec_type = AVMEDIA_TYPE_VIDEO;
@@ -665,8 +672,12 @@ void DvdNavigator::Impl::Run() {
 
     int32_t event = 0, len = 0;
     if (dvdnav_get_next_block(nav, buffer.data(), &event, &len) != DVDNAV_STATUS_OK) {
-      const bool gone = !IsDir(path) && !IsFile(path);
+      const bool gone = DiscGone();
       Event(gone ? EC_DVD_DISC_EJECTED : EC_DVD_WARNING, gone ? 0 : 6, 0);
+      event = DVDNAV_STOP;
+    } else if (event == DVDNAV_NAV_PACKET && DiscGone()) {
+      // Files already open still read after the volume went away: each VOBU asks.
+      Event(EC_DVD_DISC_EJECTED, 0, 0);
       event = DVDNAV_STOP;
     }
     switch (event) {
@@ -772,6 +783,12 @@ void DvdNavigator::Impl::Run() {
         break;
     }
   }
+}
+
+bool DvdNavigator::Impl::DiscGone() const {
+  // A block device stays; its medium going shows as read errors.
+  if (presenceProbe.rfind("/dev/", 0) == 0) return false;
+  return !IsFile(presenceProbe);
 }
 
 HRESULT DvdNavigator::Impl::Post(std::function<HRESULT()> run, bool moves, IDvdCmd** out,

@@ -211,6 +211,7 @@ struct DvdNavigator::Impl {
   DvdNavigator& f;
   // application thread, set by Open
   std::string path;
+  std::string presenceProbe;  // a file that goes when the volume goes
   std::vector<TitleInfo> titles;
   std::vector<TitleSetStreams> titleSets;  // [0] unused; [n] = VTS n
   bool pal = true;
@@ -300,6 +301,8 @@ struct DvdNavigator::Impl {
   // ---------------------------------------------------------------------------------------
   HRESULT Open(const std::string& input);
   void StartThread();
+  // The volume's files are gone (the folder removed or renamed, the image deleted).
+  bool DiscGone() const;
   void StopThread();
   void Run();
   // Whether subpicture units go out now: to a decoder with the side channel always (it is
