@@ -632,7 +632,11 @@ TEST_F(DvdPictureTest, MenuButtonsAndTheirHighlightFollowTheSelection) {
       << LitPixels(2) << " " << LitPixels(3);
   // Where the pointer is over the lit button, the window's mapping and the navigator agree.
   media::PictureGeometry geo;
-  geo.client = {0, 0, 640, 400};
+  ComPtr<IBasicVideo2> video;
+  ASSERT_EQ(builder->GetDvdInterface(IIDOf<IBasicVideo2>(), video.PutVoid()), S_OK);
+  ASSERT_EQ(media::PictureGeometryOf(video.Get(), {0, 0, 640, 400}, media::PictureFit::LetterBox, 0, &geo), S_OK);
+  EXPECT_EQ(geo.pictureWidth, 720);
+  EXPECT_EQ(geo.pictureHeight, 576);
   const media::DvdPictureMap map(geo);
   const RECT lit = map.ToWindow({kButtonLeft, kButtonTops[1], kButtonRight + 1, kButtonTops[1] + 70});
   for (POINT at : {POINT{lit.left, lit.top}, POINT{lit.right - 1, lit.bottom - 1}}) {

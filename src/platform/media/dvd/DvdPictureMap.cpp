@@ -103,6 +103,26 @@ RECT DvdPictureMap::ToWindow(const RECT& picture) const {
   return {x(picture.left), y(picture.top), x(picture.right), y(picture.bottom)};
 }
 
+HRESULT PictureGeometryOf(IBasicVideo2* renderer, const RECT& client, PictureFit fit, int zoom,
+                          PictureGeometry* geometry) {
+  if (!renderer || !geometry) return E_POINTER;
+  LONG w = 0, h = 0, ax = 0, ay = 0;
+  if (FAILED(renderer->GetVideoSize(&w, &h)) || w <= 0 || h <= 0) return E_FAIL;
+  // A renderer that knows no display shape shows square pixels.
+  if (FAILED(renderer->GetPreferredAspectRatio(&ax, &ay)) || ax <= 0 || ay <= 0) {
+    ax = w;
+    ay = h;
+  }
+  geometry->pictureWidth = w;
+  geometry->pictureHeight = h;
+  geometry->aspectX = ax;
+  geometry->aspectY = ay;
+  geometry->client = client;
+  geometry->fit = fit;
+  geometry->digitalZoom = zoom;
+  return S_OK;
+}
+
 bool ButtonAreaContains(const DvdButtonArea& a, LONG x, LONG y) {
   return x >= a.left && x <= a.right && y >= a.top && y <= a.bottom;
 }

@@ -6,6 +6,7 @@
 // button test accepts, so what is hit and what is lit never disagree.
 #include <optional>
 
+#include "platform/media/IVideoWindow.h"
 #include "platform/media/MediaTypes.h"
 #include "platform/media/dvd/DvdTypes.h"
 #include "platform/media/dvd/ISubpictureNavigation.h"
@@ -46,6 +47,12 @@ class DvdPictureMap {
   RECT source_;
   RECT destination_;
 };
+
+// GUI thread. The geometry of the picture a renderer shows (its video size and display shape)
+// fitted into `client` with `fit` and `zoom`: what the video window hands DvdPictureMap for
+// each pointer position. E_FAIL while the renderer knows no picture.
+HRESULT PictureGeometryOf(IBasicVideo2* renderer, const RECT& client, PictureFit fit, int zoom,
+                          PictureGeometry* geometry);
 
 // `source` (width sw, height sh) scaled to fit inside `target` keeping its shape, centred;
 // sizes rounded to nearest, the offsets truncated.
