@@ -3,6 +3,7 @@
 //                               prints "frames=N wall=SECONDS cpu=SECONDS".
 // kavoro-bench --realtime FILE  plays FILE at normal speed; prints
 //                               "frames=N dropped=N wall=SECONDS cpu=SECONDS".
+// kavoro-bench --dvd PATH       plays title 1 of the DVD volume at PATH (DvdBench.h).
 #include <sys/resource.h>
 
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "DvdBench.h"
 #include "platform/com/ClassRegistry.h"
 #include "platform/media/EventCodes.h"
 #include "platform/media/IFilterGraph.h"
@@ -46,7 +48,7 @@ std::vector<ComPtr<IBaseFilter>> Filters(IGraphBuilder* graph) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: kavoro-bench [--realtime] FILE\n");
+  std::fprintf(stderr, "usage: kavoro-bench [--realtime] FILE | --dvd PATH\n");
   return 2;
 }
 
@@ -57,6 +59,7 @@ int main(int argc, char** argv) {
   std::string file;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
+    if (a == "--dvd") return i + 2 == argc ? bench::RunDvdBench(argv[i + 1]) : Usage();
     if (a == "--realtime") realtime = true;
     else if (file.empty()) file = a;
     else return Usage();

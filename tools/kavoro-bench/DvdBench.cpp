@@ -1,0 +1,155 @@
+#include "DvdBench.h"
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/com/ClassRegistry.h"
+#include "platform/media/EventCodes.h"
+#include "platform/media/IFilterGraph.h"
+#include "platform/media/IMediaControl.h"
+#include "platform/media/IMediaEvent.h"
+#include "platform/media/IRendererScheduling.h"
+#include "platform/media/IVideoPresentation.h"
+#include "platform/media/MediaClasses.h"
+#include "platform/media/MediaErrors.h"
+#include "platform/media/dvd/DvdPlayback.h"
+#include "platform/media/dvd/IDvdControl2.h"
+#include "platform/media/dvd/IDvdGraphBuilder.h"
+
+namespace kavoro::bench {
+namespace {
+
+constexpr LONG kEventWaitMs = 100;
+constexpr int kMaxMinutes = 30;
+constexpr ULONG kTitle = 1;
+
+double CpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+LONGLONG PresentedFrames(const std::vector<ComPtr<IVideoPresentation>>& videos) {
+  LONGLONG frames = 0;
+  for (const auto& v : videos) {
+    LONGLONG presented = 0, dropped = 0;
+    v->GetFrameCounts(&presented, &dropped);
+    frames += presented;
+  }
+  return frames;
+}
+
+}  // namespace
+
+int RunDvdBench(const std::string& path) {
+  // Measuring decode speed: a sound device would pace the audio stream.
+  setenv("KAVORO_AUDIO_DEVICE", "none", 1);
+  media::RegisterDvdPlayback();
+  ComPtr<IDvdGraphBuilder> builder = CreateInstance<IDvdGraphBuilder>(CLSID_DvdGraphBuilder);
+  if (!builder) {
+    std::fprintf(stderr, "cannot create the DVD graph builder\n");
+    return 1;
+  }
+  AM_DVD_RENDERSTATUS status;
+  HRESULT hr = builder->RenderDvdVideoVolume(path.c_str(), AM_DVD_HWDEC_PREFER, &status);
+  if (FAILED(hr) || status.bDvdVolInvalid || status.bDvdVolUnknown) {
+    std::fprintf(stderr, "RenderDvdVideoVolume failed: %s\n", HResultToString(hr).c_str());
+    return 1;
+  }
+  if (hr != S_OK)
+    std::fprintf(stderr, "RenderDvdVideoVolume: %d of %d streams failed (flags %#lx)\n",
+                 status.iNumStreamsFailed, status.iNumStreams,
+                 static_cast<unsigned long>(status.dwFailedStreamsFlag));
+  ComPtr<IGraphBuilder> graph;
+  ComPtr<IDvdControl2> dvd;
+  if (FAILED(builder->GetFiltergraph(graph.Put())) ||
+      FAILED(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid()))) {
+    std::fprintf(stderr, "the DVD graph has no navigator\n");
+    return 1;
+  }
+
+  std::vector<ComPtr<IVideoPresentation>> videos;
+  ComPtr<IEnumFilters> filters;
+  graph->EnumFilters(filters.Put());
+  IBaseFilter* f = nullptr;
+  while (filters && filters->Next(1, &f, nullptr) == S_OK) {
+    ComPtr<IBaseFilter> held = ComPtr<IBaseFilter>::Attach(f);
+    if (auto v = held.As<IVideoPresentation>()) {
+      v->SetPresentationMode(kPresentOffscreen);
+      videos.push_back(v);
+    }
+    if (auto s = held.As<IRendererScheduling>()) s->SetClockScheduling(0);
+  }
+
+  auto control = graph.As<IMediaControl>();
+  auto events = graph.As<IMediaEvent>();
+  if (FAILED(hr = control->Run())) {
+    std::fprintf(stderr, "Run failed: %s\n", HResultToString(hr).c_str());
+    return 1;
+  }
+  // The disc starts wherever its first play goes (a menu, often a still): straight to the title.
+  if (FAILED(hr = dvd->PlayTitle(kTitle, DVD_CMD_FLAG_None, nullptr))) {
+    std::fprintf(stderr, "PlayTitle failed: %s\n", HResultToString(hr).c_str());
+    control->Stop();
+    return 1;
+  }
+  const LONGLONG framesBefore = PresentedFrames(videos);
+  const auto wallStart = std::chrono::steady_clock::now();
+  const double cpuStart = CpuSeconds();
+  const auto deadline = wallStart + std::chrono::minutes(kMaxMinutes);
+  int exitCode = 0;
+  bool inTitle = false;
+  for (bool done = false; !done;) {
+    LONG code = 0;
+    LONG_PTR p1 = 0, p2 = 0;
+    if (events->GetEvent(&code, &p1, &p2, kEventWaitMs) == S_OK) {
+      events->FreeEventParams(code, p1, p2);
+      switch (code) {
+        case EC_DVD_TITLE_CHANGE:
+          std::printf("title %ld\n", static_cast<long>(p1));
+          inTitle = static_cast<ULONG>(p1) == kTitle;
+          break;
+        case EC_DVD_CHAPTER_START:
+          std::printf("chapter %ld\n", static_cast<long>(p1));
+          break;
+        case EC_DVD_DOMAIN_CHANGE:
+          // The title ends where the disc goes on elsewhere (its menu, another title, stop).
+          if (inTitle && p1 != DVD_DOMAIN_Title) done = true;
+          break;
+        case EC_DVD_PLAYBACK_STOPPED:
+        case EC_COMPLETE:
+          done = true;
+          break;
+        case EC_DVD_DISC_EJECTED:
+        case EC_ERRORABORT:
+        case EC_USERABORT:
+          std::fprintf(stderr, "playback ended: event %#lx\n", static_cast<long>(code));
+          exitCode = 1;
+          done = true;
+          break;
+        default:
+          break;
+      }
+    }
+    if (std::chrono::steady_clock::now() > deadline) {
+      std::fprintf(stderr, "title %lu did not end within %d minutes\n",
+                   static_cast<unsigned long>(kTitle), kMaxMinutes);
+      exitCode = 1;
+      break;
+    }
+  }
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+  const double cpu = CpuSeconds() - cpuStart;
+  const LONGLONG frames = PresentedFrames(videos) - framesBefore;
+  control->Stop();
+  std::printf("frames=%lld wall=%.3f cpu=%.3f\n", static_cast<long long>(frames), wall, cpu);
+  return exitCode;
+}
+
+}  // namespace kavoro::bench
