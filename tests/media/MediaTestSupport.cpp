@@ -36,6 +36,10 @@ void Make(const std::string& name, const std::string& path) {
     cmd +=
         "-f lavfi -i \"color=c=red:s=64x48:r=25:d=1,drawbox=x=32:y=0:w=32:h=48:color=blue:t=fill\" "
         "-c:v mpeg4 -q:v 1 -f avi ";
+  } else if (name == "bframes.mpg") {
+    // Small pictures share PES packets, so the pictures that follow their B-frames carry no
+    // presentation time of their own in the program stream.
+    cmd += "-f lavfi -i testsrc2=s=64x48:r=25:d=2 -c:v mpeg2video -g 12 -bf 2 -f mpeg ";
   } else if (name == "ac3.vob") {
     cmd +=
         "-f lavfi -i color=c=red:s=64x48:r=25:d=1 -f lavfi -i sine=f=440:d=1:sample_rate=48000 "

@@ -19,6 +19,8 @@ constexpr std::size_t kQueuePackets = 160;
 constexpr std::size_t kQueueBytes = 32u << 20;
 // No queue grows past this, even to feed a starving stream.
 constexpr std::size_t kQueueHardBytes = 256u << 20;
+// How far before the first time a search for the start aims (AV_TIME_BASE units).
+constexpr std::int64_t kStartSearchMargin = AV_TIME_BASE;
 // Samples in flight between a pin and its decoder.
 constexpr LONG kSourceBuffers = 4;
 constexpr LONG kSourceBufferBytes = 64 * 1024;
@@ -126,6 +128,7 @@ HRESULT FileSource::Load(const std::string& fileName, const AM_MEDIA_TYPE*) {
     auto stream = std::make_unique<Stream>();
     stream->index = index;
     stream->timeBase = s->time_base;
+    stream->reordered = s->codecpar->video_delay > 0;
     const bool isVideo = s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
     stream->pin = MakePin<OutputPin>(*this, isVideo ? "Video" : "Audio",
                                      TypeFromParameters(*s->codecpar));
@@ -165,8 +168,11 @@ HRESULT FileSource::OnStop() {
 
 void FileSource::StartStreaming() {
   const std::int64_t target = av_rescale_q(position_ + origin_, kReferenceTimeBase, AV_TIME_BASE_Q);
-  // Also at position 0: probing the streams has read past the start.
-  avformat_seek_file(format_.get(), -1, INT64_MIN, target, target, 0);
+  // Also at position 0: probing the streams has read past the start. There the search aims
+  // before the first time: a container searched by decoding time (MPEG program streams)
+  // would land past the first key frame, whose decoding time comes before time 0.
+  const std::int64_t aim = position_ == 0 ? target - kStartSearchMargin : target;
+  avformat_seek_file(format_.get(), -1, INT64_MIN, aim, target, 0);
   {
     std::lock_guard g(queueLock_);
     quit_ = false;
@@ -324,15 +330,29 @@ HRESULT FileSource::DeliverPacket(Stream& s, const AVPacket& packet, bool first)
   sample->GetPointer(&data);
   std::memcpy(data, packet.data, static_cast<std::size_t>(packet.size));
   sample->SetActualDataLength(packet.size);
-  const std::int64_t ts = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
+  // Without a presentation time a packet goes by its decoding time, except in a stream whose
+  // pictures are reordered and that does carry presentation times: there the decoding time
+  // is not when the picture is shown, so the packet goes untimed and the decoder places the
+  // picture from the decoding times, which every packet carries as its media time.
+  if (packet.pts != AV_NOPTS_VALUE) s.sawPresentationTime = true;
+  const std::int64_t ts = packet.pts != AV_NOPTS_VALUE                  ? packet.pts
+                          : s.reordered && s.sawPresentationTime ? AV_NOPTS_VALUE
+                                                                 : packet.dts;
+  auto streamTime = [&](std::int64_t t) {
+    return static_cast<REFERENCE_TIME>(
+        static_cast<double>(ToReference(t, s.timeBase) - position_) / rate_);
+  };
   if (ts != AV_NOPTS_VALUE) {
-    REFERENCE_TIME start = static_cast<REFERENCE_TIME>(
-        static_cast<double>(ToReference(ts, s.timeBase) - position_) / rate_);
+    REFERENCE_TIME start = streamTime(ts);
     REFERENCE_TIME length = packet.duration > 0
                                 ? av_rescale_q(packet.duration, s.timeBase, kReferenceTimeBase)
                                 : 0;
     REFERENCE_TIME end = start + static_cast<REFERENCE_TIME>(static_cast<double>(length) / rate_);
     sample->SetTime(&start, length > 0 ? &end : nullptr);
+  }
+  if (packet.dts != AV_NOPTS_VALUE) {
+    const REFERENCE_TIME decode = streamTime(packet.dts);
+    sample->SetMediaTime(&decode, &decode);
   }
   sample->SetSyncPoint((packet.flags & AV_PKT_FLAG_KEY) != 0);
   sample->SetDiscontinuity(first);

@@ -4,6 +4,8 @@
 // downstream. One demuxing thread reads the file into a queue per pin; each pin has a
 // delivery thread of its own, so a renderer that waits for its clock holds back only its own
 // stream. The filter is also the graph's seeking object: its pins answer IMediaSeeking with it.
+// A sample's time is its packet's presentation time; its media time, its decoding time (both
+// stream times).
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -57,6 +59,9 @@ class FileSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, IMe
     OutputPin* pin = nullptr;
     int index = -1;            // stream index in the file
     AVRational timeBase{};
+    bool reordered = false;    // pictures are decoded in another order than they are shown
+    // delivery thread
+    bool sawPresentationTime = false;
     // guarded by queueLock_
     std::deque<PacketPtr> queue;  // a null packet marks the end of the stream
     std::size_t bytes = 0;

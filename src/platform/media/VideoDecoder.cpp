@@ -174,6 +174,10 @@ HRESULT VideoDecoder::Process(IMediaSample* in) {
   REFERENCE_TIME start = 0, end = 0;
   const HRESULT timed = in->GetTime(&start, &end);
   packet_->pts = SUCCEEDED(timed) ? start : AV_NOPTS_VALUE;
+  // The source gives the decoding time as media time: with it the decoding library places a
+  // reordered picture that came without a presentation time.
+  LONGLONG decodeStart = 0, decodeEnd = 0;
+  packet_->dts = in->GetMediaTime(&decodeStart, &decodeEnd) == S_OK ? decodeStart : AV_NOPTS_VALUE;
   if (timed == S_OK) packet_->duration = end - start;
   if (in->IsSyncPoint() == S_OK) packet_->flags |= AV_PKT_FLAG_KEY;
   int err = avcodec_send_packet(codec_.get(), packet_.get());
