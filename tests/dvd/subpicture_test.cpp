@@ -480,6 +480,11 @@ TEST_F(SubpictureDecoderTest, SwitchedOffOnlyForcedUnitsShowAndDamagedOnesAreDro
   ASSERT_EQ(source->Navigation()->SetSubpictureShown(1), S_OK);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_EQ(sink->Visible().size(), 1u);
+  // Another stream: what showed goes at once.
+  ASSERT_EQ(source->Navigation()->DropUnits(), S_OK);
+  const std::vector<int> after = AfterPictures(2);
+  ASSERT_EQ(after.size(), 2u);
+  EXPECT_EQ(after[1], 0);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -437,6 +437,7 @@ void DvdNavigator::Impl::SwitchSpu(ULONG stream) {
   spuPhysical = static_cast<int>(PhysicalSpuFor(stream));
   spuUserChoice = true;
   spuUnit.clear();
+  if (spuSink) spuSink->DropUnits();
   LCID lcid;
   {
     std::lock_guard g(m);

@@ -61,6 +61,9 @@ struct ISubpictureNavigation : IUnknown {
   virtual HRESULT SetSelectedButton(ULONG button, BOOL action) = 0;
   // Off: only units marked for forced display are shown. Takes effect at once.
   virtual HRESULT SetSubpictureShown(BOOL shown) = 0;
+  // Another stream was chosen: the units received so far, shown or waiting, are dropped (the
+  // picture on screen is cleared at once).
+  virtual HRESULT DropUnits() = 0;
 };
 
 }  // namespace kavoro

@@ -93,6 +93,10 @@ class SubpictureDecoder::InputPin final : public AddInterfaces<BaseInputPin, ISu
     d_.wake_.notify_all();
     return S_OK;
   }
+  HRESULT DropUnits() override {
+    d_.Flush();
+    return S_OK;
+  }
   HRESULT SetSubpictureShown(BOOL shown) override {
     std::lock_guard g(d_.lock_);
     if (d_.shown_ == (shown != 0)) return S_OK;
