@@ -198,6 +198,43 @@ TEST(CaptionPlayback, CaptionsShowOnTheMixingRendererForTheirTime) {
   ExpectCaptionTimes(WatchCaptions(g, vmr.Get()));
 }
 
+// A seek drops the captions on screen with the pictures they belonged to.
+TEST(CaptionPlayback, SeekingDropsTheCaptionsShown) {
+  os::Sim().Reset();
+  const std::string file = CaptionedFile();
+  Graph g = MakeGraph();
+  ComPtr<IBaseFilter> vmr = CreateInstance<IBaseFilter>(CLSID_VideoMixingRenderer);
+  ASSERT_EQ(vmr.As<IVideoPresentation>()->SetPresentationMode(kPresentOffscreen), S_OK);
+  ASSERT_EQ(g.builder->AddFilter(vmr.Get(), "VMR"), S_OK);
+  ASSERT_EQ(g.builder->RenderFile(file, {}), S_OK);
+  auto shown = [&] {
+    PresentedImage image;
+    if (FAILED(vmr.As<IVideoPresentation>()->GetPresentedImage(&image))) return false;
+    const CaptionLook look = Look(image);
+    return look.dark > 20 && look.light > 10;
+  };
+  ASSERT_TRUE(SUCCEEDED(g.control->Run()));
+  for (int i = 0; i < 200 && !shown(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(shown());
+  g.control->Pause();
+  LONGLONG at = kSecond * 6 / 5;  // still inside the caption's time
+  ASSERT_TRUE(SUCCEEDED(
+      g.seeking->SetPositions(&at, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning)));
+  OAFilterState state;
+  EXPECT_EQ(g.control->GetState(5000, &state), S_OK);
+  EXPECT_FALSE(shown());
+  // Nor does it come back once the new segment's times pass the old caption's.
+  ASSERT_TRUE(SUCCEEDED(g.control->Run()));
+  LONGLONG now = 0;
+  for (int i = 0; i < 300 && now < kSecond * 7 / 4; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    g.seeking->GetCurrentPosition(&now);
+  }
+  EXPECT_GE(now, kSecond * 7 / 4);
+  EXPECT_FALSE(shown());
+  g.control->Stop();
+}
+
 // With only the classic renderer nothing takes captions: the caption output stays free and
 // the file renders as a whole.
 TEST(CaptionPlayback, NoCaptionRendererLeavesTheCaptionOutputFree) {

@@ -100,15 +100,6 @@ VideoDecoder::VideoDecoder()
   captions_ = MakePin<CaptionPin>(*this);
 }
 
-HRESULT VideoDecoder::OnStop() {
-  HRESULT hr = TransformFilter::OnStop();
-  // Captions waiting downstream belong to the pictures dropped.
-  if (captions_->IsConnected()) {
-    captions_->DeliverBeginFlush();
-    captions_->DeliverEndFlush();
-  }
-  return hr;
-}
 
 HRESULT VideoDecoder::CheckInputType(const AM_MEDIA_TYPE& type) {
   if (type.majortype != MEDIATYPE_Video) return S_FALSE;
@@ -210,7 +201,8 @@ HRESULT VideoDecoder::Drain() {
 void VideoDecoder::Discard() {
   if (codec_) avcodec_flush_buffers(codec_.get());
   nextTime_ = 0;
-  // A flush: captions downstream belong to the pictures dropped.
+  // A flush: captions downstream belong to the pictures dropped. (On stop every filter
+  // drops its own.)
   if (captions_->IsConnected() && State() != State_Stopped) {
     captions_->DeliverBeginFlush();
     captions_->DeliverEndFlush();

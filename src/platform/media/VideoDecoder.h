@@ -24,7 +24,6 @@ class VideoDecoder : public TransformFilter {
   HRESULT CheckOutputType(const AM_MEDIA_TYPE& in, const AM_MEDIA_TYPE& out) override;
   HRESULT DecideBufferSize(const AM_MEDIA_TYPE& out, ALLOCATOR_PROPERTIES* props) override;
   HRESULT OnInputConnected(const AM_MEDIA_TYPE& type) override;
-  HRESULT OnStop() override;
   void OnInputDisconnected() override;
   HRESULT Process(IMediaSample* in) override;
   HRESULT Drain() override;
