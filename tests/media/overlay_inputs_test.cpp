@@ -358,6 +358,21 @@ TEST_F(OverlayInputsTest, EveryMixerInputAnswersItsPinConfiguration) {
   EXPECT_TRUE(rightWhite(Shown()));
 }
 
+TEST_F(OverlayInputsTest, InputsStopAtTheLimit) {
+  Build(CLSID_VideoMixingRenderer, false);
+  std::vector<ComPtr<OverlaySource>> sources;
+  for (std::size_t i = 0; i < media::kMaxOverlayInputs; ++i) {
+    sources.push_back(AddSource(("S" + std::to_string(i)).c_str()));
+    ComPtr<IPin> free = FirstFreeInput(renderer.Get());
+    ASSERT_TRUE(free) << i;
+    ASSERT_EQ(g.builder->Connect(sources.back()->Output(), free.Get()), S_OK);
+  }
+  EXPECT_FALSE(FirstFreeInput(renderer.Get()));
+  const auto names = PinNames(renderer.Get());
+  ASSERT_EQ(names.size(), media::kMaxOverlayInputs + 1);
+  EXPECT_EQ(names.back(), "Input" + std::to_string(media::kMaxOverlayInputs));
+}
+
 TEST_F(OverlayInputsTest, ClassicRendererHasOneInput) {
   Build(CLSID_VideoRenderer, false);
   EXPECT_EQ(PinNames(renderer.Get()), std::vector<std::string>{"Input"});
