@@ -20,6 +20,7 @@
 #include "platform/media/IReferenceClock.h"
 #include "platform/media/BaseFilter.h"
 #include "platform/media/BasePin.h"
+#include "platform/media/Enumerators.h"
 #include "platform/media/IVideoPresentation.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/dvd/DvdPictureMap.h"
@@ -430,6 +431,10 @@ class SubpictureDecoderTest : public ::testing::Test {
   }
   void TearDown() override {
     for (IBaseFilter* f : Filters()) f->Stop();
+    // Connected pins hold each other's filters: without a graph to take them apart, the test
+    // does.
+    for (IBaseFilter* f : Filters())
+      for (auto& p : media::PinsOf(f)) p->Disconnect();
   }
   std::vector<IBaseFilter*> Filters() { return {sink.Get(), decoder.Get(), source.Get()}; }
   // The pictures the sink has, once `count` have come (or the wait ran out).
