@@ -57,6 +57,8 @@ struct IMixerPinConfig : IUnknown {
   // Where this input's picture lies in the output, in 1/10000 of its width and height.
   virtual HRESULT SetRelativePosition(DWORD left, DWORD top, DWORD right, DWORD bottom) = 0;
   virtual HRESULT GetRelativePosition(DWORD* left, DWORD* top, DWORD* right, DWORD* bottom) = 0;
+  // Overlay inputs with a higher value are drawn over those with a lower one; the video of
+  // the first input is always beneath them.
   virtual HRESULT SetZOrder(DWORD z) = 0;
   virtual HRESULT GetZOrder(DWORD* z) = 0;
   // The key colour where the picture shows through. GetColorKey fills `key` and `color` (the

@@ -5,7 +5,9 @@
 // "Output" to a video renderer. The pins listed are Input0, the overlay inputs up to the last
 // connected one and one free one after it (a new one appears as one gets connected, up to
 // kMaxOverlayInputs), then Output. Each input answers IMixerPinConfig2 (colour key,
-// aspect-ratio mode, z-order, blending, relative position, colour controls); the filter answers
+// aspect-ratio mode, z-order, blending, relative position, colour controls; Input0's relative
+// position is kept but the video always fills the output, and its aspect-ratio mode is how
+// the keyed picture is fitted to the destination); the filter answers
 // IDDrawExclModeVideo and tells the registered callback, on the GUI thread, of colour-key and
 // picture-size changes, and IOverlayKeying for the renderer that presents the keyed picture.
 #include <mutex>
