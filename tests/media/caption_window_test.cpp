@@ -68,11 +68,10 @@ std::string WithCaptions(const std::string& es) {
 }
 
 std::string CaptionedFile() {
-  const std::string path = WriteFile("captions.mpg.probe", "");
-  const std::string dir = std::filesystem::path(path).parent_path().string();
-  const std::string file = dir + "/captions.mpg";
+  const std::string plain = WriteFile("captions-plain.m2v", "");  // in the fixture folder
+  const std::string dir = std::filesystem::path(plain).parent_path().string();
+  const std::string file = dir + "/captions.mpg", patched = dir + "/captions.m2v";
   if (std::filesystem::exists(file)) return file;
-  const std::string plain = dir + "/captions-plain.m2v", patched = dir + "/captions.m2v";
   const std::string ffmpeg = "ffmpeg -nostdin -v error -y ";
   EXPECT_EQ(std::system((ffmpeg + "-f lavfi -i color=c=blue:s=320x240:r=25:d=3 -c:v mpeg2video "
                                   "-q:v 2 -g 12 -bf 0 -f mpeg2video " + plain).c_str()),
