@@ -206,7 +206,7 @@ HRESULT SubpictureDecoder::OnPause(FILTER_STATE from) {
     }
     StartDelivery();
   } else {
-    const REFERENCE_TIME now = StreamNow();
+    const REFERENCE_TIME now = ClockStreamTime();
     std::lock_guard g(lock_);
     pausedAt_ = now;
   }
@@ -297,11 +297,17 @@ REFERENCE_TIME SubpictureDecoder::StreamNow() {
     std::lock_guard g(lock_);
     return pausedAt_;
   }
+  return ClockStreamTime();
+}
+
+REFERENCE_TIME SubpictureDecoder::ClockStreamTime() {
   ComPtr<IReferenceClock> clock = Clock();
   REFERENCE_TIME t = 0;
-  // Without a clock nothing waits: every change is due as it comes.
-  if (!clock || FAILED(clock->GetTime(&t))) return INT64_MAX / 2;
-  return t - StartTime();
+  if (clock && SUCCEEDED(clock->GetTime(&t))) return t - StartTime();
+  // Without a clock the stream is where its data is: a change is due once data of its time
+  // has come.
+  std::lock_guard g(lock_);
+  return lastTime_;
 }
 
 SubpictureDecoder::Content SubpictureDecoder::ContentAt(REFERENCE_TIME t, const TimedUnit** shown) const {

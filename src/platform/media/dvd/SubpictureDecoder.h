@@ -73,6 +73,8 @@ class SubpictureDecoder final : public BaseFilter {
   void DeliveryLoop();
   // The stream time now; while paused, the time the stream stopped at.
   REFERENCE_TIME StreamNow();
+  // The stream time by the clock, whatever the state.
+  REFERENCE_TIME ClockStreamTime();
   // guarded by lock_: what shows at `t`, and the next time after `t` that may change it.
   Content ContentAt(REFERENCE_TIME t, const TimedUnit** unit) const;
   std::optional<REFERENCE_TIME> NextChangeAfter(REFERENCE_TIME t) const;
