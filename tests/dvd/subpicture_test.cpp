@@ -492,6 +492,39 @@ TEST_F(SubpictureDecoderTest, SwitchedOffOnlyForcedUnitsShowAndDamagedOnesAreDro
   EXPECT_EQ(after[1], 0);
 }
 
+// Two navigation packets read ahead: the button is drawn by the packet of the time on screen.
+TEST_F(SubpictureDecoderTest, TheHighlightFollowsThePacketOfThePictureOnScreen) {
+  UnitSpec s = WideSpec();
+  s.contrasts = 0;  // the unit alone shows nothing; only the lit button does
+  auto packet = [](LONG right) {
+    DvdHighlightInfo info;
+    info.hasButtons = true;
+    info.buttons = {{10, 20, right, 24, 1}};
+    info.colors[0][DvdHighlightInfo::kSelection] = (0x3210u << 16) | 0xFFF0u;
+    return info;
+  };
+  constexpr REFERENCE_TIME kSecond = 10000000;
+  ComPtr<ISubpictureNavigation> nav = source->Navigation();
+  ASSERT_EQ(nav->SetHighlight(0, kSecond / 2, packet(19)), S_OK);
+  ASSERT_EQ(nav->SetHighlight(kSecond / 2, kSecond, packet(59)), S_OK);
+  ASSERT_EQ(nav->SetSelectedButton(1, 0), S_OK);
+  ASSERT_EQ(source->Send(MakeUnit(s), 0), S_OK);
+  const std::vector<int> shown = AfterPictures(2);
+  ASSERT_EQ(shown.size(), 2u);
+  // Columns 10..19 of every row are lit: values 1 and 2 there.
+  EXPECT_EQ(shown[0], 10 * 5);
+  // Then columns 10..59: the first 32 + y of row y are 1, 2 or 3, the rest y & 3.
+  int wide = 0;
+  for (LONG y = 0; y < s.h; ++y)
+    for (LONG x = 0; x < 50; ++x) wide += s.rows[y][x] ? 1 : 0;
+  EXPECT_EQ(shown[1], wide);
+  // No button selected: nothing lit.
+  ASSERT_EQ(nav->SetSelectedButton(0, 0), S_OK);
+  const std::vector<int> unlit = AfterPictures(3);
+  ASSERT_EQ(unlit.size(), 3u);
+  EXPECT_EQ(unlit[2], 0);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The DVD graph on the fixture disc.
 
