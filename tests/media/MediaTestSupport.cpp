@@ -40,6 +40,10 @@ void Make(const std::string& name, const std::string& path) {
     // Small pictures share PES packets, so the pictures that follow their B-frames carry no
     // presentation time of their own in the program stream.
     cmd += "-f lavfi -i testsrc2=s=64x48:r=25:d=2 -c:v mpeg2video -g 12 -bf 2 -f mpeg ";
+  } else if (name == "colourspace.mpg") {
+    cmd +=
+        "-f lavfi -i color=c=red:s=64x48:r=25:d=1 -c:v mpeg2video -colorspace bt709 "
+        "-color_primaries bt709 -color_trc bt709 -f mpeg ";
   } else if (name == "ac3.vob") {
     cmd +=
         "-f lavfi -i color=c=red:s=64x48:r=25:d=1 -f lavfi -i sine=f=440:d=1:sample_rate=48000 "

@@ -24,6 +24,7 @@ namespace kavoro::testing {
 //   "ac3.vob"     MPEG-2 video 64x48, 1 s of red, with AC-3 stereo sound.
 //   "bframes.mpg" MPEG-2 video 64x48 at 25 fps, 2 s, with B-frames; no sound. The I- and
 //                 P-pictures after B-frames have no presentation time in the file.
+//   "colourspace.mpg" MPEG-2 video 64x48, 1 s of red, with a BT.709 colour description.
 //   "tone.wav"    PCM 48 kHz stereo, 1 s of a 440 Hz tone, the same on both channels.
 //   "unknown.avi" 1 s of video whose codec nobody knows, and a PCM tone.
 //   "format.EXT"  1 s of red picture and a tone in the container of EXT: vob, avi, mpg, dat

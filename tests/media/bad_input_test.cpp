@@ -25,6 +25,21 @@ std::string Noise() {
   return bytes;
 }
 
+// An MPEG-2 stream whose sequence display extension names colour matrix 65, a number the
+// decoding library passes on though it lists no such matrix.
+std::string UnknownColourMatrix() {
+  std::string bytes = ReadFile(Fixture("colourspace.mpg"));
+  constexpr std::size_t kMatrixOffset = 7;  // start code, extension id byte, primaries, transfer
+  for (std::size_t at = bytes.find("\x00\x00\x01\xB5", 0, 4); at != std::string::npos;
+       at = bytes.find("\x00\x00\x01\xB5", at + 4, 4)) {
+    const auto id = static_cast<unsigned char>(bytes[at + 4]);
+    // Extension 2 (sequence display) with its colour description present.
+    if ((id >> 4) == 2 && (id & 1) && at + kMatrixOffset < bytes.size())
+      bytes[at + kMatrixOffset] = 65;
+  }
+  return bytes;
+}
+
 struct Case {
   const char* what;
   std::string (*path)();
@@ -45,6 +60,8 @@ const Case kCases[] = {
     {"unknown codec", [] { return Fixture("unknown.avi"); }, VFW_S_VIDEO_NOT_RENDERED, true},
     {"audio only", [] { return Fixture("tone.wav"); }, S_OK, true},
     {"video only", [] { return Fixture("split.avi"); }, S_OK, true},
+    {"unknown colour matrix", [] { return WriteFile("matrix65.mpg", UnknownColourMatrix()); }, S_OK,
+     true},
 };
 
 class BadInputTest : public ::testing::TestWithParam<Case> {

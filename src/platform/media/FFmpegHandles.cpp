@@ -39,6 +39,23 @@ struct CodecParametersBlock {
 // Extradata larger than this is refused rather than trusted.
 constexpr std::int32_t kMaxExtradata = 16 * 1024 * 1024;
 
+// The library copies these fields from the file unchecked, so they may hold numbers outside
+// their enumeration, which C++ may not load as the enumeration type: read them as integers.
+template <class E>
+std::int32_t EnumNumber(const E& field) {
+  static_assert(sizeof(E) == sizeof(std::int32_t));
+  std::int32_t n;
+  std::memcpy(&n, &field, sizeof n);
+  return n;
+}
+
+// The enumeration value for `n`, or `unknown` when `n` lies outside [0, end).
+template <class E>
+E EnumOr(std::int32_t n, E end, E unknown) {
+  return n >= 0 && n < static_cast<std::int32_t>(end) ? static_cast<E>(n) : unknown;
+}
+constexpr AVFieldOrder kFieldOrderEnd = static_cast<AVFieldOrder>(AV_FIELD_BT + 1);
+
 }  // namespace
 
 std::string AvErrorText(int err) {
@@ -69,9 +86,9 @@ AM_MEDIA_TYPE TypeFromParameters(const AVCodecParameters& p) {
   b.height = p.height;
   b.sarNum = p.sample_aspect_ratio.num;
   b.sarDen = p.sample_aspect_ratio.den;
-  b.fieldOrder = p.field_order;
-  b.colorRange = p.color_range;
-  b.colorSpace = p.color_space;
+  b.fieldOrder = EnumNumber(p.field_order);
+  b.colorRange = EnumNumber(p.color_range);
+  b.colorSpace = EnumNumber(p.color_space);
   b.sampleRate = p.sample_rate;
   b.channels = p.ch_layout.nb_channels;
   b.channelMask = p.ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? p.ch_layout.u.mask : 0;
@@ -103,9 +120,9 @@ CodecParametersPtr ParametersFromType(const AM_MEDIA_TYPE& t) {
   p->width = b->width;
   p->height = b->height;
   p->sample_aspect_ratio = {b->sarNum, b->sarDen};
-  p->field_order = static_cast<AVFieldOrder>(b->fieldOrder);
-  p->color_range = static_cast<AVColorRange>(b->colorRange);
-  p->color_space = static_cast<AVColorSpace>(b->colorSpace);
+  p->field_order = EnumOr(b->fieldOrder, kFieldOrderEnd, AV_FIELD_UNKNOWN);
+  p->color_range = EnumOr(b->colorRange, AVCOL_RANGE_NB, AVCOL_RANGE_UNSPECIFIED);
+  p->color_space = EnumOr(b->colorSpace, AVCOL_SPC_NB, AVCOL_SPC_UNSPECIFIED);
   p->sample_rate = b->sampleRate;
   if (b->channelMask) av_channel_layout_from_mask(&p->ch_layout, b->channelMask);
   else if (b->channels > 0) av_channel_layout_default(&p->ch_layout, b->channels);
