@@ -1,8 +1,10 @@
 // The navigator's commands in sessions on the fixture disc: speeds forwards and backwards, menus
-// called from the title, audio streams of another coding, the volume going away while it plays.
+// called from the title, audio streams of another coding, the volume going away while it plays,
+// commands the disc forbids.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <functional>
 #include <mutex>
 
@@ -234,6 +236,75 @@ TEST_F(DvdEjectTest, FolderRenamedOrDeletedWhilePlayingStopsWithEjected) {
     fs::copy(Disc(), copy, fs::copy_options::recursive);
     RenderAnew();
   }
+}
+
+// A copy of the fixture disc whose title forbids forward scan and the change of audio stream:
+// the title's program chain has those bits set in its prohibited user operations.
+class DvdForbiddenTest : public DvdSessionTest {
+ protected:
+  static constexpr std::uint32_t kForwardScan = 1u << 8;
+  static constexpr std::uint32_t kAudioStreamChange = 1u << 20;
+  void SetUp() override {
+    copy = kFixtures / "dvd-test-forbidden";
+    fs::remove_all(copy);
+    fs::copy(Disc(), copy, fs::copy_options::recursive);
+    for (const char* name : {"VTS_01_0.IFO", "VTS_01_0.BUP"}) Forbid(copy / "VIDEO_TS" / name);
+    DvdSessionTest::SetUp();
+  }
+  void TearDown() override {
+    DvdSessionTest::TearDown();
+    fs::remove_all(copy);
+  }
+  fs::path Volume() override { return copy; }
+  // The title set's table: its program chain table's sector at 0xCC; the first chain's offset
+  // in its first search pointer; the prohibited operations 8 bytes into the chain. All
+  // numbers big-endian.
+  static void Forbid(const fs::path& ifo) {
+    std::fstream f(ifo, std::ios::in | std::ios::out | std::ios::binary);
+    ASSERT_TRUE(f) << ifo;
+    auto read32 = [&](std::streamoff at) {
+      unsigned char b[4] = {};
+      f.seekg(at);
+      f.read(reinterpret_cast<char*>(b), 4);
+      return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
+    };
+    const std::streamoff pgcit = static_cast<std::streamoff>(read32(0xCC)) * 2048;
+    const std::streamoff ops = pgcit + read32(pgcit + 8 + 4) + 8;
+    const std::uint32_t v = read32(ops) | kForwardScan | kAudioStreamChange;
+    const unsigned char out[4] = {static_cast<unsigned char>(v >> 24),
+                                  static_cast<unsigned char>(v >> 16),
+                                  static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
+    f.seekp(ops);
+    f.write(reinterpret_cast<const char*>(out), 4);
+    ASSERT_TRUE(f) << ifo;
+  }
+  fs::path copy;
+};
+
+TEST_F(DvdForbiddenTest, ForbiddenCommandsAreRefusedAtOnceAndChangeNothing) {
+  IntoChapter2();
+  ULONG uops = 0;
+  ASSERT_TRUE(WaitFor([&] {
+    return info->GetCurrentUOPS(&uops) == S_OK && (uops & kForwardScan) && (uops & kAudioStreamChange);
+  })) << std::hex << uops;
+  ComPtr<IDvdCmd> cmd;
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_EQ(dvd->PlayForwards(8.0, DVD_CMD_FLAG_None, cmd.Put()), VFW_E_DVD_OPERATION_INHIBITED);
+  EXPECT_FALSE(cmd);
+  EXPECT_EQ(dvd->SelectAudioStream(1, DVD_CMD_FLAG_None, cmd.Put()), VFW_E_DVD_OPERATION_INHIBITED);
+  EXPECT_FALSE(cmd);
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
+  // What is not forbidden still works; the title plays on at normal speed with its first stream.
+  EXPECT_EQ(dvd->PlayBackwards(2.0, DVD_CMD_FLAG_None, cmd.Put()), S_OK);
+  EXPECT_EQ(cmd->WaitForEnd(), S_OK);
+  EXPECT_EQ(dvd->PlayForwards(1.0, DVD_CMD_FLAG_None, cmd.Put()), S_OK);
+  EXPECT_EQ(cmd->WaitForEnd(), S_OK);
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_CURRENT_HMSF_TIME, std::nullopt, seen, 5000));
+  EXPECT_FALSE(Saw(EC_DVD_PLAYBACK_RATE_CHANGE, 80000)) << Trace();
+  EXPECT_FALSE(Saw(EC_DVD_AUDIO_STREAM_CHANGE, 1)) << Trace();
+  ULONG available = 0, current = 9;
+  ASSERT_EQ(info->GetCurrentAudio(&available, &current), S_OK);
+  EXPECT_EQ(current, 0u);
 }
 
 }  // namespace
