@@ -22,7 +22,9 @@ struct PictureGeometry {
   LONG pictureHeight = 576;
   LONG aspectX = 4;  // its display shape
   LONG aspectY = 3;
-  RECT client{0, 0, 720, 576};  // the window area the picture is fitted into
+  // The window area the picture is fitted into, in the coordinates of the positions mapped
+  // (the video control's client area; the screen while it shows full screen).
+  RECT client{0, 0, 720, 576};
   PictureFit fit = PictureFit::LetterBox;
   int digitalZoom = 0;  // percent of the picture's width cut away, 0..99
 };
