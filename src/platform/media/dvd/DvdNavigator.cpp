@@ -241,6 +241,15 @@ void DvdNavigator::Impl::StartThread() {
   audioFramer.Reset(audioCodec == AV_CODEC_ID_PCM_DVD ? AV_CODEC_ID_NONE : audioCodec);
   // The decoder may have been told of another coding in the last run: the first unit tells it.
   deliveredAudioCodec = AV_CODEC_ID_NONE;
+  // Each run starts at normal speed.
+  rate = 1.0;
+  backward = false;
+  backTarget.reset();
+  {
+    std::lock_guard g(m);
+    snap.rate = 1.0;
+    snap.backward = false;
+  }
   spuUnit.clear();
   resync = true;
   lastOutEnd = 0;
