@@ -511,6 +511,10 @@ TEST_F(SubpictureDecoderTest, TheHighlightFollowsThePacketOfThePictureOnScreen) 
   ASSERT_EQ(source->Send(MakeUnit(s), 0), S_OK);
   const std::vector<int> shown = AfterPictures(2);
   ASSERT_EQ(shown.size(), 2u);
+  DvdHighlightInfo now;
+  ASSERT_EQ(nav->GetShownButtons(&now), S_OK);  // what a button test uses: the lit packet
+  ASSERT_EQ(now.buttons.size(), 1u);
+  EXPECT_EQ(now.buttons[0].right, 59);
   // Columns 10..19 of every row are lit: values 1 and 2 there.
   EXPECT_EQ(shown[0], 10 * 5);
   // Then columns 10..59: the first 32 + y of row y are 1, 2 or 3, the rest y & 3.

@@ -204,7 +204,7 @@ HRESULT DvdNavigator::SelectAtPosition(POINT point) {
   ULONG b;
   {
     std::lock_guard g(impl_->m);
-    b = impl_->snap.havePci ? ButtonAt(impl_->snap.pci, point) : 0;
+    b = impl_->ButtonOnScreen(point);
     if (b && (impl_->snap.uops & UOP_Select_Or_Activate_Button))
       return VFW_E_DVD_OPERATION_INHIBITED;
   }
@@ -223,7 +223,7 @@ HRESULT DvdNavigator::ActivateAtPosition(POINT point) {
   ULONG b;
   {
     std::lock_guard g(impl_->m);
-    b = impl_->snap.havePci ? ButtonAt(impl_->snap.pci, point) : 0;
+    b = impl_->ButtonOnScreen(point);
     if (b && (impl_->snap.uops & UOP_Select_Or_Activate_Button))
       return VFW_E_DVD_OPERATION_INHIBITED;
   }

@@ -309,6 +309,13 @@ struct DvdNavigator::Impl {
   // told when they are shown, and shows forced ones regardless); to anything else only while
   // shown.
   bool TellSubpictureShown();
+  // Application thread, m held. The button at a picture point among the buttons on screen:
+  // those the subpicture decoder lights when it has them, else the newest packet's.
+  ULONG ButtonOnScreen(POINT p) {
+    DvdHighlightInfo shown;
+    if (spuSink && spuSink->GetShownButtons(&shown) == S_OK) return ButtonAtPoint(shown, p);
+    return snap.havePci ? ButtonAt(snap.pci, p) : 0;
+  }
   // A command that moves and does not end a still itself has the still skipped first.
   // Skipping a still that the command ends anyway would leave libdvdnav's skip pending for the
   // next still it reaches: a menu called soon after would run straight through to its end.

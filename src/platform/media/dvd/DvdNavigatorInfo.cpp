@@ -116,7 +116,7 @@ HRESULT DvdNavigator::GetButtonAtPosition(POINT point, ULONG* button) {
   if (!button) return E_POINTER;
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
   std::lock_guard g(impl_->m);
-  const ULONG b = impl_->snap.havePci ? ButtonAt(impl_->snap.pci, point) : 0;
+  const ULONG b = impl_->ButtonOnScreen(point);
   if (!b) return VFW_E_DVD_NO_BUTTON;
   *button = b;
   return S_OK;

@@ -46,8 +46,8 @@ struct ISubpictureNavigation : IUnknown {
                                        0x44, 0x19, 0x05);
   using Base = IUnknown;
 
-  // All calls: the navigator's streaming thread. Times are stream times (100 ns), as in the
-  // samples the navigator delivers.
+  // All calls but GetShownButtons: the navigator's streaming thread. Times are stream times
+  // (100 ns), as in the samples the navigator delivers.
 
   // The colour table for the units that follow.
   virtual HRESULT SetPalette(const DvdPalette& palette) = 0;
@@ -64,6 +64,9 @@ struct ISubpictureNavigation : IUnknown {
   // Another stream was chosen: the units received so far, shown or waiting, are dropped (the
   // picture on screen is cleared at once).
   virtual HRESULT DropUnits() = 0;
+  // Any thread. The buttons of the navigation packet the decoder draws with now, so that a
+  // button found at a point is the one lit there. S_FALSE when it has none yet.
+  virtual HRESULT GetShownButtons(DvdHighlightInfo* info) = 0;
 };
 
 }  // namespace kavoro

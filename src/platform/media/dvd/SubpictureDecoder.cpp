@@ -93,6 +93,15 @@ class SubpictureDecoder::InputPin final : public AddInterfaces<BaseInputPin, ISu
     d_.wake_.notify_all();
     return S_OK;
   }
+  HRESULT GetShownButtons(DvdHighlightInfo* info) override {
+    if (!info) return E_POINTER;
+    const REFERENCE_TIME now = d_.StreamNow();
+    std::lock_guard g(d_.lock_);
+    const TimedHighlight* h = d_.HighlightAt(now);
+    if (!h) return S_FALSE;
+    *info = h->info;
+    return S_OK;
+  }
   HRESULT DropUnits() override {
     d_.Flush();
     return S_OK;
@@ -324,13 +333,7 @@ SubpictureDecoder::Content SubpictureDecoder::ContentAt(REFERENCE_TIME t, const 
   if (!*shown) return c;
   c.unit = (*shown)->id;
   c.palette = paletteId_;
-  // The buttons of the navigation packet whose pictures are on screen: the last that began.
-  const TimedHighlight* h = nullptr;
-  for (auto it = highlights_.rbegin(); it != highlights_.rend(); ++it)
-    if (it->start <= t) {
-      h = &*it;
-      break;
-    }
+  const TimedHighlight* h = HighlightAt(t);
   if (h && h->info.hasButtons && button_ >= 1 && button_ <= h->info.buttons.size()) {
     const DvdButtonArea& area = h->info.buttons[button_ - 1];
     if (area.colorSet >= 1 && area.colorSet <= DvdHighlightInfo::kColorSets) {
@@ -339,6 +342,13 @@ SubpictureDecoder::Content SubpictureDecoder::ContentAt(REFERENCE_TIME t, const 
     }
   }
   return c;
+}
+
+const SubpictureDecoder::TimedHighlight* SubpictureDecoder::HighlightAt(REFERENCE_TIME t) const {
+  // The navigation packet whose pictures are on screen: the last that began.
+  for (auto it = highlights_.rbegin(); it != highlights_.rend(); ++it)
+    if (it->start <= t) return &*it;
+  return nullptr;
 }
 
 std::optional<REFERENCE_TIME> SubpictureDecoder::NextChangeAfter(REFERENCE_TIME t) const {

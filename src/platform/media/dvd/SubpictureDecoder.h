@@ -78,6 +78,7 @@ class SubpictureDecoder final : public BaseFilter {
   // guarded by lock_: what shows at `t`, and the next time after `t` that may change it.
   Content ContentAt(REFERENCE_TIME t, const TimedUnit** unit) const;
   std::optional<REFERENCE_TIME> NextChangeAfter(REFERENCE_TIME t) const;
+  const TimedHighlight* HighlightAt(REFERENCE_TIME t) const;
   std::optional<REFERENCE_TIME> LastChangeUpTo(REFERENCE_TIME t) const;
   void Prune(REFERENCE_TIME t);
   HRESULT DeliverPicture(const std::vector<std::uint32_t>& topDown, REFERENCE_TIME time);
