@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Benchmark figures of the media framework on a DVD-sized file.
+#   scripts/bench.sh [BUILD_DIR]   (default: build)
+# Makes (once, into BUILD_DIR/bench) a 60 s 720x576 25 fps MPEG-2 program stream with AC-3
+# sound, then measures, each on its own:
+#   ffmpeg decoding it to nothing            wall and CPU time of the process
+#   kavoro-bench FILE (frames as they come)  wall and CPU time of the process, peak resident
+#                                            memory
+#   kavoro-bench --realtime FILE under Xvfb  frames, dropped frames, CPU share of one core,
+#                                            peak resident memory
+# and prints them side by side with the targets.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$(cd "${1:-$root/build}" && pwd)"
+bench="$build/app/kavoro-bench"
+[[ -x "$bench" ]] || { echo "no $bench: build the target kavoro-bench first" >&2; exit 1; }
+out="$build/bench"
+mkdir -p "$out"
+file="$out/dvd-60s.mpg"
+
+if [[ ! -s "$file" ]]; then
+  echo "making $file ..."
+  # A moving test pattern and a tone, encoded as a DVD would carry them.
+  ffmpeg -nostdin -v error -y \
+    -f lavfi -i "testsrc2=s=720x576:r=25:d=60" \
+    -f lavfi -i "sine=f=440:d=60:sample_rate=48000" \
+    -ac 2 -c:v mpeg2video -b:v 6000k -maxrate 8000k -bufsize 1835k -g 12 -bf 2 \
+    -c:a ac3 -b:a 192k -f dvd "$file.part"
+  mv "$file.part" "$file"
+fi
+
+# time -v prints "Elapsed (wall clock) time (h:mm:ss or m:ss): 0:12.34" and the resident peak.
+measure() {  # measure LOG CMD...: runs CMD with its stdout into LOG.out, time's report into LOG
+  local log="$1"; shift
+  /usr/bin/time -v -o "$log" "$@" > "$log.out" 2>&1
+}
+seconds() {  # the wall time of a time -v report, in seconds
+  sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$1" |
+    awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; printf "%.3f", s }'
+}
+cpu() {  # user + system seconds of a time -v report
+  awk -F': ' '/User time|System time/ { s += $2 } END { printf "%.3f", s }' "$1"
+}
+rss_mb() {
+  awk -F': ' '/Maximum resident set size/ { printf "%.1f", $2 / 1024 }' "$1"
+}
+field() {  # field NAME LINE: the value of NAME=VALUE in a kavoro-bench line
+  tr ' ' '\n' <<< "$2" | sed -n "s/^$1=//p"
+}
+
+echo "ffmpeg -f null ..."
+measure "$out/ffmpeg.time" ffmpeg -nostdin -v error -i "$file" -f null -
+echo "kavoro-bench ..."
+measure "$out/bench.time" "$bench" "$file"
+echo "kavoro-bench --realtime (under Xvfb) ..."
+# time runs inside xvfb-run, so the peak it reports is the player's, not the X server's.
+xvfb-run -a /usr/bin/time -v -o "$out/realtime.time" "$bench" --realtime "$file" \
+  > "$out/realtime.time.out" 2>&1
+
+ff_wall=$(seconds "$out/ffmpeg.time"); ff_cpu=$(cpu "$out/ffmpeg.time")
+kb_line=$(tail -n 1 "$out/bench.time.out")
+kb_play=$(field wall "$kb_line"); kb_frames=$(field frames "$kb_line")
+kb_wall=$(seconds "$out/bench.time"); kb_cpu=$(cpu "$out/bench.time")
+kb_rss=$(rss_mb "$out/bench.time")
+rt_line=$(tail -n 1 "$out/realtime.time.out")
+rt_wall=$(field wall "$rt_line"); rt_cpu=$(field cpu "$rt_line")
+rt_frames=$(field frames "$rt_line"); rt_dropped=$(field dropped "$rt_line")
+rt_rss=$(rss_mb "$out/realtime.time")
+ratio=$(awk -v a="$kb_wall" -v b="$ff_wall" 'BEGIN { printf "%.2f", a / b }')
+share=$(awk -v c="$rt_cpu" -v w="$rt_wall" 'BEGIN { printf "%.1f", 100 * c / w }')
+
+echo
+echo "file: $file ($(stat -c %s "$file") bytes)"
+printf '%-34s %10s %10s %10s %10s\n' "" "wall s" "cpu s" "frames" "peak MB"
+printf '%-34s %10s %10s %10s %10s\n' "ffmpeg -f null" "$ff_wall" "$ff_cpu" "-" "$(rss_mb "$out/ffmpeg.time")"
+printf '%-34s %10s %10s %10s %10s\n' "kavoro-bench" "$kb_wall" "$kb_cpu" "$kb_frames" "$kb_rss"
+printf '%-34s %10s %10s %10s %10s\n' "kavoro-bench --realtime" "$rt_wall" "$rt_cpu" "$rt_frames" "$rt_rss"
+echo
+echo "kavoro-bench's last line: $kb_line"
+echo "kavoro-bench --realtime's last line: $rt_line"
+echo "wall kavoro-bench / ffmpeg: ${ratio}x, whole processes (target <= 1.3x); playing alone took ${kb_play} s"
+echo "realtime: dropped ${rt_dropped} frames (target 0), CPU ${share} % of one core (target < 20 %)"
+echo "peak resident: ${kb_rss} MB, realtime ${rt_rss} MB (target < 150 MB)"
