@@ -26,10 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(unit->pixels.size() == static_cast<std::size_t>(unit->Width()) * unit->Height());
   for (std::uint8_t v : unit->pixels) Check(v < 4);
   DvdPalette palette{};
-  for (std::size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<std::uint32_t>(i * 0x0F0F0F);
+  for (std::size_t i = 0; i < palette.size(); ++i)
+    palette[i] = static_cast<std::uint32_t>(i * 0x0F0F0F);
   ButtonHighlight highlight;
   highlight.area = {static_cast<LONG>(data[4 % size]) * 3, static_cast<LONG>(data[5 % size]) * 2,
-                    static_cast<LONG>(data[6 % size]) * 3, static_cast<LONG>(data[7 % size]) * 2, 1};
+                    static_cast<LONG>(data[6 % size]) * 3, static_cast<LONG>(data[7 % size]) * 2,
+                    1};
   highlight.colors = static_cast<std::uint32_t>(data[0]) * 0x01010101u;
   std::vector<std::uint32_t> picture(static_cast<std::size_t>(kWidth) * kHeight);
   ComposeSubpicture(*unit, palette, highlight, picture.data(), kWidth, kHeight);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -13,14 +12,14 @@
 #include <thread>
 
 #include "platform/com/ClassRegistry.h"
+#include "platform/media/BaseFilter.h"
+#include "platform/media/BasePin.h"
+#include "platform/media/Enumerators.h"
 #include "platform/media/EventCodes.h"
 #include "platform/media/IFilterGraph.h"
 #include "platform/media/IMediaControl.h"
 #include "platform/media/IMediaEvent.h"
 #include "platform/media/IReferenceClock.h"
-#include "platform/media/BaseFilter.h"
-#include "platform/media/BasePin.h"
-#include "platform/media/Enumerators.h"
 #include "platform/media/IVideoPresentation.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/dvd/DvdPictureMap.h"
@@ -45,8 +44,10 @@ using media::SubpictureUnit;
 class NibbleWriter {
  public:
   void Put(unsigned n) {
-    if (half_) bytes_.back() |= static_cast<std::uint8_t>(n & 0xF);
-    else bytes_.push_back(static_cast<std::uint8_t>((n & 0xF) << 4));
+    if (half_)
+      bytes_.back() |= static_cast<std::uint8_t>(n & 0xF);
+    else
+      bytes_.push_back(static_cast<std::uint8_t>((n & 0xF) << 4));
     half_ = !half_;
   }
   void Code(unsigned run, unsigned value) {
@@ -102,11 +103,16 @@ std::vector<std::uint8_t> MakeUnit(const UnitSpec& s) {
   const std::size_t first = b.size();
   // Block 1: area, colours, start; block 2 (when there is a stop): stop.
   const LONG x2 = s.x + s.w - 1, y2 = s.y + s.h - 1;
-  std::vector<std::uint8_t> block = {0, 0, 0, 0,
+  std::vector<std::uint8_t> block = {0,
+                                     0,
+                                     0,
+                                     0,
                                      static_cast<std::uint8_t>(s.forced ? 0x00 : 0x01),
-                                     0x03, static_cast<std::uint8_t>(s.colors >> 8),
+                                     0x03,
+                                     static_cast<std::uint8_t>(s.colors >> 8),
                                      static_cast<std::uint8_t>(s.colors),
-                                     0x04, static_cast<std::uint8_t>(s.contrasts >> 8),
+                                     0x04,
+                                     static_cast<std::uint8_t>(s.contrasts >> 8),
                                      static_cast<std::uint8_t>(s.contrasts),
                                      0x05,
                                      static_cast<std::uint8_t>(s.x >> 4),
@@ -115,7 +121,11 @@ std::vector<std::uint8_t> MakeUnit(const UnitSpec& s) {
                                      static_cast<std::uint8_t>(s.y >> 4),
                                      static_cast<std::uint8_t>(((s.y & 0xF) << 4) | (y2 >> 8)),
                                      static_cast<std::uint8_t>(y2),
-                                     0x06, 0, 4, 0, static_cast<std::uint8_t>(4 + top.size()),
+                                     0x06,
+                                     0,
+                                     4,
+                                     0,
+                                     static_cast<std::uint8_t>(4 + top.size()),
                                      0xFF};
   Put16(block, 0, static_cast<unsigned>(s.startDelay));
   const std::size_t second = first + block.size();
@@ -186,14 +196,21 @@ TEST(SubpictureUnit, DamagedUnitsAreRefused) {
   } cases[] = {
       {"cut short", [](auto& b) { b.resize(b.size() - 3); }},
       {"header only", [](auto& b) { b.resize(4); }},
-      {"size larger than the data", [](auto& b) { Put16(b, 0, static_cast<unsigned>(b.size() + 1)); }},
+      {"size larger than the data",
+       [](auto& b) { Put16(b, 0, static_cast<unsigned>(b.size() + 1)); }},
       {"command block before the header ends", [](auto& b) { Put16(b, 2, 2); }},
       {"command block past the end", [](auto& b) { Put16(b, 2, static_cast<unsigned>(b.size())); }},
       {"unknown command", [&](auto& b) { b[first + 4] = 0x42; }},
       {"no end of commands", [](auto& b) { b.back() = 0x01; }},
-      {"area beyond the picture", [&](auto& b) { b[first + 13] |= 0x0F; b[first + 14] = 0xFF; }},
-      {"field offset into the commands", [&](auto& b) { Put16(b, first + 21, static_cast<unsigned>(first)); }},
-      {"picture data runs out", [&](auto& b) { Put16(b, first + 21, static_cast<unsigned>(first - 1)); }},
+      {"area beyond the picture",
+       [&](auto& b) {
+         b[first + 13] |= 0x0F;
+         b[first + 14] = 0xFF;
+       }},
+      {"field offset into the commands",
+       [&](auto& b) { Put16(b, first + 21, static_cast<unsigned>(first)); }},
+      {"picture data runs out",
+       [&](auto& b) { Put16(b, first + 21, static_cast<unsigned>(first - 1)); }},
   };
   for (const Case& c : cases) {
     auto bytes = good;
@@ -228,8 +245,8 @@ TEST(SubpictureUnit, ComposesPaletteContrastAndTheButtonHighlight) {
   s.w = 6;
   s.h = 2;
   s.rows = {{1, 1, 1, 2, 2, 0}, {1, 1, 1, 2, 2, 0}};
-  s.colors = 0x0021;      // value 1 -> index 2, value 2 -> index 0
-  s.contrasts = 0x0F80;   // value 1 -> 8, value 2 -> 15, value 0 -> 0
+  s.colors = 0x0021;     // value 1 -> index 2, value 2 -> index 0
+  s.contrasts = 0x0F80;  // value 1 -> 8, value 2 -> 15, value 0 -> 0
   const auto bytes = MakeUnit(s);
   const auto u = ReadSubpictureUnit(bytes.data(), bytes.size(), 720, 576);
   ASSERT_TRUE(u);
@@ -242,7 +259,7 @@ TEST(SubpictureUnit, ComposesPaletteContrastAndTheButtonHighlight) {
   EXPECT_EQ(pic[0] >> 24, 8u * 17u);
   EXPECT_EQ(pic[0] & 0x00FFFFFF, media::ArgbFromYCrCb(clut[2]) & 0x00FFFFFF);
   EXPECT_EQ(pic[3], media::ArgbFromYCrCb(clut[0]));  // opaque white
-  EXPECT_EQ(pic[5], 0u);                            // transparent
+  EXPECT_EQ(pic[5], 0u);                             // transparent
   EXPECT_EQ(media::ArgbFromYCrCb(0x00EB8080), 0xFFFFFFFFu);
   EXPECT_EQ(media::ArgbFromYCrCb(0x00108080), 0xFF000000u);
 
@@ -254,8 +271,10 @@ TEST(SubpictureUnit, ComposesPaletteContrastAndTheButtonHighlight) {
   for (LONG x = 0; x < 6; ++x) {
     const bool lit = x >= 1 && x <= 3;
     const std::uint32_t p = pic[static_cast<std::size_t>(6 + x)];
-    if (lit) EXPECT_EQ(p, media::ArgbFromYCrCb(clut[5])) << x;
-    else EXPECT_NE(p, media::ArgbFromYCrCb(clut[5])) << x;
+    if (lit)
+      EXPECT_EQ(p, media::ArgbFromYCrCb(clut[5])) << x;
+    else
+      EXPECT_NE(p, media::ArgbFromYCrCb(clut[5])) << x;
   }
 }
 
@@ -322,8 +341,8 @@ TEST(DvdPictureMap, ZoomLetterBoxAndTheMappingBothWays) {
 // The decoder filter between a source of units and a sink that keeps what it is sent.
 
 // Any subtype: the decoder takes the major type.
-constexpr GUID kTestUnitSubtype = MakeGuid(0x4B56D5B2, 0x2C4E, 0x4F0A, 0x93, 0x61, 0x7A, 0x0E, 0x2D,
-                                           0x44, 0x19, 0x06);
+constexpr GUID kTestUnitSubtype =
+    MakeGuid(0x4B56D5B2, 0x2C4E, 0x4F0A, 0x93, 0x61, 0x7A, 0x0E, 0x2D, 0x44, 0x19, 0x06);
 
 class UnitSource final : public media::BaseFilter {
  public:
@@ -454,8 +473,11 @@ TEST_F(SubpictureDecoderTest, AUnitSplitOverSamplesShowsAndItsStopClearsIt) {
   s.stopDelay = 20;  // about 0.23 s
   const auto unit = MakeUnit(s);
   const std::size_t half = unit.size() / 2;
-  ASSERT_EQ(source->Send({unit.begin(), unit.begin() + static_cast<std::ptrdiff_t>(half)}, 0), S_OK);
-  ASSERT_EQ(source->Send({unit.begin() + static_cast<std::ptrdiff_t>(half), unit.end()}, std::nullopt), S_OK);
+  ASSERT_EQ(source->Send({unit.begin(), unit.begin() + static_cast<std::ptrdiff_t>(half)}, 0),
+            S_OK);
+  ASSERT_EQ(
+      source->Send({unit.begin() + static_cast<std::ptrdiff_t>(half), unit.end()}, std::nullopt),
+      S_OK);
   const std::vector<int> shown = AfterPictures(2);
   ASSERT_EQ(shown.size(), 2u);
   // Pixel values 1, 2 and 3 are opaque (WideSpec's contrasts), value 0 transparent.
@@ -537,8 +559,8 @@ const fs::path kFixtures = KAVORO_FIXTURES_DIR;
 
 fs::path Disc() {
   static const bool made = [] {
-    const std::string cmd = std::string("bash '") + KAVORO_MAKE_DVD + "' '" +
-                            kFixtures.string() + "' >/dev/null";
+    const std::string cmd =
+        std::string("bash '") + KAVORO_MAKE_DVD + "' '" + kFixtures.string() + "' >/dev/null";
     return std::system(cmd.c_str()) == 0;
   }();
   EXPECT_TRUE(made);
@@ -569,7 +591,8 @@ class DvdPictureTest : public ::testing::Test {
     events = graph.As<IMediaEventEx>();
     AM_DVD_RENDERSTATUS status;
     status.iNumStreamsFailed = 99;
-    ASSERT_EQ(builder->RenderDvdVideoVolume(Disc().string().c_str(), AM_DVD_HWDEC_PREFER, &status), S_OK);
+    ASSERT_EQ(builder->RenderDvdVideoVolume(Disc().string().c_str(), AM_DVD_HWDEC_PREFER, &status),
+              S_OK);
     EXPECT_EQ(status.iNumStreams, 3);
     EXPECT_EQ(status.iNumStreamsFailed, 0);
     EXPECT_EQ(status.dwFailedStreamsFlag, 0u);
@@ -681,11 +704,14 @@ TEST_F(DvdPictureTest, MenuButtonsAndTheirHighlightFollowTheSelection) {
   media::PictureGeometry geo;
   ComPtr<IBasicVideo2> video;
   ASSERT_EQ(builder->GetDvdInterface(IIDOf<IBasicVideo2>(), video.PutVoid()), S_OK);
-  ASSERT_EQ(media::PictureGeometryOf(video.Get(), {0, 0, 640, 400}, media::PictureFit::LetterBox, 0, &geo), S_OK);
+  ASSERT_EQ(media::PictureGeometryOf(video.Get(), {0, 0, 640, 400}, media::PictureFit::LetterBox, 0,
+                                     &geo),
+            S_OK);
   EXPECT_EQ(geo.pictureWidth, 720);
   EXPECT_EQ(geo.pictureHeight, 576);
   const media::DvdPictureMap map(geo);
-  const RECT lit = map.ToWindow({kButtonLeft, kButtonTops[1], kButtonRight + 1, kButtonTops[1] + 70});
+  const RECT lit =
+      map.ToWindow({kButtonLeft, kButtonTops[1], kButtonRight + 1, kButtonTops[1] + 70});
   for (POINT at : {POINT{lit.left, lit.top}, POINT{lit.right - 1, lit.bottom - 1}}) {
     const auto p = map.ToPicture(at);
     ASSERT_TRUE(p);
@@ -717,10 +743,12 @@ TEST_F(DvdPictureTest, SubtitlesShowDuringTitlePlayOnlyWhenSwitchedOn) {
   ASSERT_TRUE(WaitForEvent(EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_Title));
   // "EN: Chapter one" shows from 0.5 s to 3.5 s.
   int most = 0;
-  WaitFor([&] {
-    if (Grab()) most = std::max(most, SubtitlePixels());
-    return most > 150;
-  }, std::chrono::seconds(4));
+  WaitFor(
+      [&] {
+        if (Grab()) most = std::max(most, SubtitlePixels());
+        return most > 150;
+      },
+      std::chrono::seconds(4));
   EXPECT_GT(most, 150);
   Save("title-subtitles-on.png");
   // Off: chapter two's subtitle (4.5 s to 7.5 s) does not show.

@@ -42,8 +42,10 @@ RECT CoverRect(const RECT& target, LONG sw, LONG sh) {
   const LONG dw = Width(target), dh = Height(target);
   if (sw <= 0 || sh <= 0) return target;
   LONG w = dw, h = dh;
-  if (static_cast<double>(dh) / sh > static_cast<double>(dw) / sw) w = MulDivRound(sw, dh, sh);
-  else h = MulDivRound(sh, dw, sw);
+  if (static_cast<double>(dh) / sh > static_cast<double>(dw) / sw)
+    w = MulDivRound(sw, dh, sh);
+  else
+    h = MulDivRound(sh, dw, sw);
   const LONG left = target.left + (dw - w) / 2, top = target.top + (dh - h) / 2;
   return {left, top, left + w, top + h};
 }
@@ -68,9 +70,15 @@ RECT LetterBoxRect(const RECT& target, LONG sw, LONG sh) {
 DvdPictureMap::DvdPictureMap(const PictureGeometry& g) {
   source_ = ZoomedSource(g.pictureWidth, g.pictureHeight, g.digitalZoom);
   switch (g.fit) {
-    case PictureFit::Stretched: destination_ = g.client; break;
-    case PictureFit::LetterBox: destination_ = LetterBoxRect(g.client, g.aspectX, g.aspectY); break;
-    case PictureFit::Crop: destination_ = CoverRect(g.client, g.aspectX, g.aspectY); break;
+    case PictureFit::Stretched:
+      destination_ = g.client;
+      break;
+    case PictureFit::LetterBox:
+      destination_ = LetterBoxRect(g.client, g.aspectX, g.aspectY);
+      break;
+    case PictureFit::Crop:
+      destination_ = CoverRect(g.client, g.aspectX, g.aspectY);
+      break;
   }
 }
 
@@ -82,9 +90,11 @@ std::optional<POINT> DvdPictureMap::ToPicture(POINT window) const {
     return std::nullopt;
   POINT p;
   p.x = source_.left +
-        static_cast<LONG>(FloorDiv(static_cast<std::int64_t>(window.x - destination_.left) * Width(source_), dw));
+        static_cast<LONG>(
+            FloorDiv(static_cast<std::int64_t>(window.x - destination_.left) * Width(source_), dw));
   p.y = source_.top +
-        static_cast<LONG>(FloorDiv(static_cast<std::int64_t>(window.y - destination_.top) * Height(source_), dh));
+        static_cast<LONG>(
+            FloorDiv(static_cast<std::int64_t>(window.y - destination_.top) * Height(source_), dh));
   return p;
 }
 
@@ -94,11 +104,13 @@ RECT DvdPictureMap::ToWindow(const RECT& picture) const {
   // Rounded up: exactly the window pixels that ToPicture maps into the rectangle.
   auto x = [&](LONG v) {
     return destination_.left -
-           static_cast<LONG>(FloorDiv(-static_cast<std::int64_t>(v - source_.left) * Width(destination_), sw));
+           static_cast<LONG>(
+               FloorDiv(-static_cast<std::int64_t>(v - source_.left) * Width(destination_), sw));
   };
   auto y = [&](LONG v) {
     return destination_.top -
-           static_cast<LONG>(FloorDiv(-static_cast<std::int64_t>(v - source_.top) * Height(destination_), sh));
+           static_cast<LONG>(
+               FloorDiv(-static_cast<std::int64_t>(v - source_.top) * Height(destination_), sh));
   };
   return {x(picture.left), y(picture.top), x(picture.right), y(picture.bottom)};
 }

@@ -42,8 +42,8 @@ struct DvdHighlightInfo {
 using DvdPalette = std::array<std::uint32_t, 16>;
 
 struct ISubpictureNavigation : IUnknown {
-  static constexpr IID kIID = MakeGuid(0x4B56D5B1, 0x2C4E, 0x4F0A, 0x93, 0x61, 0x7A, 0x0E, 0x2D,
-                                       0x44, 0x19, 0x05);
+  static constexpr IID kIID =
+      MakeGuid(0x4B56D5B1, 0x2C4E, 0x4F0A, 0x93, 0x61, 0x7A, 0x0E, 0x2D, 0x44, 0x19, 0x05);
   using Base = IUnknown;
 
   // All calls but GetShownButtons: the navigator's streaming thread. Times are stream times

@@ -31,8 +31,9 @@ DvdPalette GreyPalette() {
   constexpr std::uint32_t kBlackY = 16, kWhiteY = 235, kNeutral = 0x8080;
   DvdPalette p;
   for (std::size_t i = 0; i < p.size(); ++i)
-    p[i] = ((kBlackY + (kWhiteY - kBlackY) * static_cast<std::uint32_t>(i) / (p.size() - 1)) << 16) |
-           kNeutral;
+    p[i] =
+        ((kBlackY + (kWhiteY - kBlackY) * static_cast<std::uint32_t>(i) / (p.size() - 1)) << 16) |
+        kNeutral;
   return p;
 }
 
@@ -48,7 +49,8 @@ bool ReadInputSize(const AM_MEDIA_TYPE& t, LONG* w, LONG* h) {
   return true;
 }
 
-bool SameHighlight(const std::optional<ButtonHighlight>& a, const std::optional<ButtonHighlight>& b) {
+bool SameHighlight(const std::optional<ButtonHighlight>& a,
+                   const std::optional<ButtonHighlight>& b) {
   if (a.has_value() != b.has_value()) return false;
   if (!a) return true;
   return a->colors == b->colors && a->area.left == b->area.left && a->area.top == b->area.top &&
@@ -63,7 +65,8 @@ bool SubpictureDecoder::Content::operator==(const Content& o) const {
 
 // -----------------------------------------------------------------------------------------
 
-class SubpictureDecoder::InputPin final : public AddInterfaces<BaseInputPin, ISubpictureNavigation> {
+class SubpictureDecoder::InputPin final
+    : public AddInterfaces<BaseInputPin, ISubpictureNavigation> {
  public:
   explicit InputPin(SubpictureDecoder& d) : AddInterfaces(d, "Subpicture Input"), d_(d) {}
 
@@ -75,11 +78,13 @@ class SubpictureDecoder::InputPin final : public AddInterfaces<BaseInputPin, ISu
     d_.wake_.notify_all();
     return S_OK;
   }
-  HRESULT SetHighlight(REFERENCE_TIME start, REFERENCE_TIME end, const DvdHighlightInfo& info) override {
+  HRESULT SetHighlight(REFERENCE_TIME start, REFERENCE_TIME end,
+                       const DvdHighlightInfo& info) override {
     if (end < start) return E_INVALIDARG;
     std::lock_guard g(d_.lock_);
     // A packet that starts before the last one means the stream started again.
-    while (!d_.highlights_.empty() && d_.highlights_.back().start >= start) d_.highlights_.pop_back();
+    while (!d_.highlights_.empty() && d_.highlights_.back().start >= start)
+      d_.highlights_.pop_back();
     d_.highlights_.push_back({start, end, info});
     if (d_.highlights_.size() > kMaxWaitingHighlights) d_.highlights_.pop_front();
     d_.wake_.notify_all();
@@ -186,7 +191,8 @@ HRESULT SubpictureDecoder::InputPin::OnEndFlush() {
   return d_.output_->IsConnected() ? d_.output_->DeliverEndFlush() : S_OK;
 }
 
-HRESULT SubpictureDecoder::InputPin::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+HRESULT SubpictureDecoder::InputPin::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop,
+                                                  double rate) {
   return d_.output_->IsConnected() ? d_.output_->DeliverNewSegment(start, stop, rate) : S_OK;
 }
 
@@ -319,7 +325,8 @@ REFERENCE_TIME SubpictureDecoder::ClockStreamTime() {
   return lastTime_;
 }
 
-SubpictureDecoder::Content SubpictureDecoder::ContentAt(REFERENCE_TIME t, const TimedUnit** shown) const {
+SubpictureDecoder::Content SubpictureDecoder::ContentAt(REFERENCE_TIME t,
+                                                        const TimedUnit** shown) const {
   Content c;
   *shown = nullptr;
   // The newest unit whose display has begun; a later unit ends an earlier one.
@@ -386,7 +393,8 @@ void SubpictureDecoder::Prune(REFERENCE_TIME t) {
   std::size_t current = 0;
   for (std::size_t i = 0; i < highlights_.size(); ++i)
     if (highlights_[i].start <= t) current = i;
-  highlights_.erase(highlights_.begin(), highlights_.begin() + static_cast<std::ptrdiff_t>(current));
+  highlights_.erase(highlights_.begin(),
+                    highlights_.begin() + static_cast<std::ptrdiff_t>(current));
 }
 
 void SubpictureDecoder::DeliveryLoop() {
@@ -431,7 +439,8 @@ void SubpictureDecoder::DeliveryLoop() {
   }
 }
 
-HRESULT SubpictureDecoder::DeliverPicture(const std::vector<std::uint32_t>& topDown, REFERENCE_TIME time) {
+HRESULT SubpictureDecoder::DeliverPicture(const std::vector<std::uint32_t>& topDown,
+                                          REFERENCE_TIME time) {
   ComPtr<IMediaSample> sample;
   HRESULT hr = output_->GetDeliveryBuffer(sample.Put());
   if (FAILED(hr) || !sample) return FAILED(hr) ? hr : E_FAIL;

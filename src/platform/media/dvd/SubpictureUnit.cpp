@@ -18,13 +18,15 @@ constexpr std::uint8_t kSetFieldOffsets = 0x06;
 constexpr std::uint8_t kChangeColorsAndContrasts = 0x07;
 constexpr std::uint8_t kEndOfCommands = 0xFF;
 
-constexpr std::size_t kUnitHeader = 4;       // unit size, offset of the first command block
-constexpr std::size_t kBlockHeader = 4;      // delay, offset of the next block
+constexpr std::size_t kUnitHeader = 4;   // unit size, offset of the first command block
+constexpr std::size_t kBlockHeader = 4;  // delay, offset of the next block
 // A unit loops back on itself at its last block; this bounds a damaged chain.
 constexpr int kMaxCommandBlocks = 64;
 // Delays count 1024 ticks of the 90 kHz clock.
 constexpr REFERENCE_TIME kTicksPerDelay = 1024;
-constexpr REFERENCE_TIME Delay100ns(std::uint16_t delay) { return delay * kTicksPerDelay * 1000 / 9; }
+constexpr REFERENCE_TIME Delay100ns(std::uint16_t delay) {
+  return delay * kTicksPerDelay * 1000 / 9;
+}
 constexpr int kMaxContrast = 15;
 constexpr int kContrastToAlpha = 255 / kMaxContrast;
 
@@ -113,18 +115,26 @@ std::optional<SubpictureUnit> ReadSubpictureUnit(const std::uint8_t* data, std::
       switch (command) {
         case kForcedStart:
         case kStart:
-        case kStop: break;
+        case kStop:
+          break;
         case kSetColors:
-        case kSetContrasts: args = 2; break;
-        case kSetArea: args = 6; break;
-        case kSetFieldOffsets: args = 4; break;
+        case kSetContrasts:
+          args = 2;
+          break;
+        case kSetArea:
+          args = 6;
+          break;
+        case kSetFieldOffsets:
+          args = 4;
+          break;
         case kChangeColorsAndContrasts:
           // Its own size (including the two size bytes) follows; its changes are not drawn.
           if (p + 2 > unitSize) return std::nullopt;
           args = Be16(data + p);
           if (args < 2) return std::nullopt;
           break;
-        default: return std::nullopt;  // not a command: the unit is damaged
+        default:
+          return std::nullopt;  // not a command: the unit is damaged
       }
       if (p + args > unitSize) return std::nullopt;
       const std::uint8_t* a = data + p;
@@ -139,8 +149,12 @@ std::optional<SubpictureUnit> ReadSubpictureUnit(const std::uint8_t* data, std::
         case kStop:
           if (!unit.stop) unit.stop = delay;
           break;
-        case kSetColors: unit.colors = NibblesByPixelValue(Be16(a)); break;
-        case kSetContrasts: unit.contrasts = NibblesByPixelValue(Be16(a)); break;
+        case kSetColors:
+          unit.colors = NibblesByPixelValue(Be16(a));
+          break;
+        case kSetContrasts:
+          unit.contrasts = NibblesByPixelValue(Be16(a));
+          break;
         case kSetArea: {
           const LONG x1 = (a[0] << 4) | (a[1] >> 4), x2 = ((a[1] & 0xF) << 8) | a[2];
           const LONG y1 = (a[3] << 4) | (a[4] >> 4), y2 = ((a[4] & 0xF) << 8) | a[5];
@@ -154,7 +168,8 @@ std::optional<SubpictureUnit> ReadSubpictureUnit(const std::uint8_t* data, std::
           fieldOffset[1] = Be16(a + 2);
           haveOffsets = true;
           break;
-        default: break;
+        default:
+          break;
       }
       p += args;
     }
@@ -182,7 +197,8 @@ std::uint32_t ArgbFromYCrCb(std::uint32_t entry) {
   const std::uint8_t r = Clamp255((yy + 409 * cr) >> 8);
   const std::uint8_t g = Clamp255((yy - 100 * cb - 208 * cr) >> 8);
   const std::uint8_t b = Clamp255((yy + 516 * cb) >> 8);
-  return 0xFF000000u | (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) | b;
+  return 0xFF000000u | (static_cast<std::uint32_t>(r) << 16) |
+         (static_cast<std::uint32_t>(g) << 8) | b;
 }
 
 void ComposeSubpicture(const SubpictureUnit& unit, const DvdPalette& palette,
