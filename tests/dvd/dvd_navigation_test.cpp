@@ -10,6 +10,7 @@
 
 #include "DvdTestSupport.h"
 #include "platform/media/IAudioTap.h"
+#include "platform/media/IVideoPresentation.h"
 #include "support/WaitFor.h"
 
 namespace kavoro::testing {
@@ -20,7 +21,23 @@ int Seconds(const Event& e) {
   return t.bHours * 3600 + t.bMinutes * 60 + t.bSeconds;
 }
 
-using DvdSpeedTest = DvdSessionTest;
+class DvdSpeedTest : public DvdSessionTest {
+ protected:
+  // Pictures the video renderers have presented so far.
+  LONGLONG Presented() {
+    LONGLONG total = 0;
+    ComPtr<IEnumFilters> filters;
+    graph->EnumFilters(filters.Put());
+    IBaseFilter* f = nullptr;
+    while (filters && filters->Next(1, &f, nullptr) == S_OK) {
+      ComPtr<IBaseFilter> held = ComPtr<IBaseFilter>::Attach(f);
+      LONGLONG presented = 0, dropped = 0;
+      if (auto v = held.As<IVideoPresentation>(); v && v->GetFrameCounts(&presented, &dropped) == S_OK)
+        total += presented;
+    }
+    return total;
+  }
+};
 
 // The rates of the player's speed menu.
 constexpr double kRates[] = {0.2, 0.4, 0.8, 1.0, 2.0, 4.0, 6.0, 8.0};
@@ -63,6 +80,7 @@ TEST_F(DvdSpeedTest, BackwardAt8FromLateInTheTitleCountsDownToTheStart) {
   ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_PLAYBACK_RATE_CHANGE, RateParam(8.0, true),
                               seen, 5000))
       << Trace();
+  const LONGLONG before = Presented();
   // The time events count down to 0; then normal play resumes there.
   std::vector<int> seconds;
   while (seconds.empty() || seconds.back() > 0) {
@@ -71,6 +89,9 @@ TEST_F(DvdSpeedTest, BackwardAt8FromLateInTheTitleCountsDownToTheStart) {
     seconds.push_back(Seconds(seen.back()));
   }
   ASSERT_GE(seconds.size(), 3u) << Trace();
+  // Key frames were shown on the way: some 10 s back at 8x, a picture every 2 s of the disc.
+  EXPECT_TRUE(WaitFor([&] { return Presented() - before >= 3; }, std::chrono::seconds(3)))
+      << Presented() - before;
   EXPECT_GE(seconds.front(), 8);
   for (std::size_t n = 1; n < seconds.size(); ++n) EXPECT_LT(seconds[n], seconds[n - 1]) << Trace();
   // Told as the first VOBU of the title is read, with or just before its time.
