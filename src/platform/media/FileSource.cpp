@@ -9,6 +9,7 @@
 #include "platform/media/EventCodes.h"
 #include "platform/media/IMediaSample.h"
 #include "platform/media/MediaClasses.h"
+#include "platform/media/SeekingSupport.h"
 
 namespace kavoro::media {
 namespace {
@@ -368,30 +369,16 @@ HRESULT FileSource::GetCapabilities(DWORD* caps) {
 }
 
 HRESULT FileSource::CheckCapabilities(DWORD* caps) {
-  if (!caps) return E_POINTER;
   DWORD have = 0;
   GetCapabilities(&have);
-  const DWORD asked = *caps;
-  *caps &= have;
-  if (*caps == asked) return S_OK;
-  return *caps ? S_FALSE : E_FAIL;
+  return CheckCapabilitiesAgainst(have, caps);
 }
 
-HRESULT FileSource::IsFormatSupported(const GUID* f) {
-  if (!f) return E_POINTER;
-  return *f == TIME_FORMAT_MEDIA_TIME ? S_OK : S_FALSE;
-}
-HRESULT FileSource::QueryPreferredFormat(GUID* f) {
-  if (!f) return E_POINTER;
-  *f = TIME_FORMAT_MEDIA_TIME;
-  return S_OK;
-}
-HRESULT FileSource::GetTimeFormat(GUID* f) { return QueryPreferredFormat(f); }
-HRESULT FileSource::IsUsingTimeFormat(const GUID* f) { return IsFormatSupported(f); }
-HRESULT FileSource::SetTimeFormat(const GUID* f) {
-  if (!f) return E_POINTER;
-  return *f == TIME_FORMAT_MEDIA_TIME || *f == TIME_FORMAT_NONE ? S_OK : E_INVALIDARG;
-}
+HRESULT FileSource::IsFormatSupported(const GUID* f) { return IsMediaTimeFormat(f); }
+HRESULT FileSource::QueryPreferredFormat(GUID* f) { return GetMediaTimeFormat(f); }
+HRESULT FileSource::GetTimeFormat(GUID* f) { return GetMediaTimeFormat(f); }
+HRESULT FileSource::IsUsingTimeFormat(const GUID* f) { return IsMediaTimeFormat(f); }
+HRESULT FileSource::SetTimeFormat(const GUID* f) { return SetMediaTimeFormat(f); }
 
 HRESULT FileSource::GetDuration(LONGLONG* d) {
   if (!d) return E_POINTER;
@@ -417,45 +404,16 @@ HRESULT FileSource::GetCurrentPosition(LONGLONG* c) {
 
 HRESULT FileSource::ConvertTimeFormat(LONGLONG* target, const GUID* tf, LONGLONG source,
                                       const GUID* sf) {
-  if (!target) return E_POINTER;
-  auto isTime = [](const GUID* f) { return !f || *f == TIME_FORMAT_MEDIA_TIME || *f == TIME_FORMAT_NONE; };
-  if (!isTime(tf) || !isTime(sf)) return E_INVALIDARG;
-  *target = source;
-  return S_OK;
+  return ConvertMediaTime(target, tf, source, sf);
 }
 
 HRESULT FileSource::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
                                  DWORD stopFlags) {
   if (!format_) return E_UNEXPECTED;
-  LONGLONG newPos = position_;
-  LONGLONG newStop = stop_;
-  switch (currentFlags & AM_SEEKING_PositioningBitsMask) {
-    case AM_SEEKING_NoPositioning: break;
-    case AM_SEEKING_AbsolutePositioning:
-      if (!current) return E_POINTER;
-      newPos = *current;
-      break;
-    case AM_SEEKING_RelativePositioning:
-      if (!current) return E_POINTER;
-      newPos += *current;
-      break;
-    default: return E_INVALIDARG;
-  }
-  switch (stopFlags & AM_SEEKING_PositioningBitsMask) {
-    case AM_SEEKING_NoPositioning: break;
-    case AM_SEEKING_AbsolutePositioning:
-      if (!stop) return E_POINTER;
-      newStop = *stop;
-      break;
-    case AM_SEEKING_RelativePositioning:
-    case AM_SEEKING_IncrementalPositioning:
-      if (!stop) return E_POINTER;
-      newStop = ((stopFlags & AM_SEEKING_PositioningBitsMask) == AM_SEEKING_RelativePositioning
-                     ? (stop_ >= 0 ? stop_ : duration_)
-                     : newPos) +
-                *stop;
-      break;
-  }
+  LONGLONG newPos = 0, newStop = 0;
+  const HRESULT hr = ApplyPositioningFlags(current, currentFlags, stop, stopFlags, position_, stop_,
+                                           stop_ >= 0 ? stop_ : duration_, &newPos, &newStop);
+  if (FAILED(hr)) return hr;
   newPos = std::max<LONGLONG>(0, newPos);
   if (duration_ >= 0) newPos = std::min(newPos, duration_);
   if (newStop >= 0 && newStop < newPos) return E_INVALIDARG;
@@ -483,7 +441,7 @@ HRESULT FileSource::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
 }
 
 HRESULT FileSource::SetRate(double rate) {
-  if (!(rate > 0.0) || rate > kMaxPlaybackRate) return E_INVALIDARG;
+  if (FAILED(CheckPlaybackRate(rate))) return E_INVALIDARG;
   rate_ = rate;
   return S_OK;
 }
@@ -494,10 +452,6 @@ HRESULT FileSource::GetRate(double* rate) {
   return S_OK;
 }
 
-HRESULT FileSource::GetPreroll(LONGLONG* preroll) {
-  if (!preroll) return E_POINTER;
-  *preroll = 0;
-  return S_OK;
-}
+HRESULT FileSource::GetPreroll(LONGLONG* preroll) { return GetNoPreroll(preroll); }
 
 }  // namespace kavoro::media

@@ -9,6 +9,7 @@
 #include "platform/media/FilterGraph.h"
 #include "platform/media/MediaErrors.h"
 #include "platform/media/ReferenceClock.h"
+#include "platform/media/SeekingSupport.h"
 
 namespace kavoro::media {
 namespace {
@@ -325,34 +326,20 @@ HRESULT FilterGraph::GetCapabilities(DWORD* caps) {
 }
 
 HRESULT FilterGraph::CheckCapabilities(DWORD* caps) {
-  if (!caps) return E_POINTER;
   DWORD have = 0;
   GetCapabilities(&have);
-  const DWORD asked = *caps;
-  *caps &= have;
-  if (*caps == asked) return S_OK;
-  return *caps ? S_FALSE : E_FAIL;
+  return CheckCapabilitiesAgainst(have, caps);
 }
 
-HRESULT FilterGraph::IsFormatSupported(const GUID* format) {
-  if (!format) return E_POINTER;
-  return *format == TIME_FORMAT_MEDIA_TIME ? S_OK : S_FALSE;
-}
+HRESULT FilterGraph::IsFormatSupported(const GUID* format) { return IsMediaTimeFormat(format); }
 
-HRESULT FilterGraph::QueryPreferredFormat(GUID* format) {
-  if (!format) return E_POINTER;
-  *format = TIME_FORMAT_MEDIA_TIME;
-  return S_OK;
-}
+HRESULT FilterGraph::QueryPreferredFormat(GUID* format) { return GetMediaTimeFormat(format); }
 
-HRESULT FilterGraph::GetTimeFormat(GUID* format) { return QueryPreferredFormat(format); }
+HRESULT FilterGraph::GetTimeFormat(GUID* format) { return GetMediaTimeFormat(format); }
 
-HRESULT FilterGraph::IsUsingTimeFormat(const GUID* format) { return IsFormatSupported(format); }
+HRESULT FilterGraph::IsUsingTimeFormat(const GUID* format) { return IsMediaTimeFormat(format); }
 
-HRESULT FilterGraph::SetTimeFormat(const GUID* format) {
-  if (!format) return E_POINTER;
-  return *format == TIME_FORMAT_MEDIA_TIME || *format == TIME_FORMAT_NONE ? S_OK : E_INVALIDARG;
-}
+HRESULT FilterGraph::SetTimeFormat(const GUID* format) { return SetMediaTimeFormat(format); }
 
 HRESULT FilterGraph::GetDuration(LONGLONG* duration) {
   if (!duration) return E_POINTER;
@@ -382,11 +369,7 @@ HRESULT FilterGraph::GetCurrentPosition(LONGLONG* current) {
 
 HRESULT FilterGraph::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat,
                                        LONGLONG source, const GUID* sourceFormat) {
-  if (!target) return E_POINTER;
-  auto isTime = [](const GUID* f) { return !f || *f == TIME_FORMAT_MEDIA_TIME || *f == TIME_FORMAT_NONE; };
-  if (!isTime(targetFormat) || !isTime(sourceFormat)) return E_INVALIDARG;
-  *target = source;
-  return S_OK;
+  return ConvertMediaTime(target, targetFormat, source, sourceFormat);
 }
 
 HRESULT FilterGraph::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
@@ -396,35 +379,10 @@ HRESULT FilterGraph::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLON
   const LONGLONG duration = KnownDuration();
   const LONGLONG now = PositionNow();
   const LONGLONG oldStop = stop_ >= 0 ? stop_ : duration;
-  LONGLONG newCur = now;
-  LONGLONG newStop = oldStop;
-  switch (currentFlags & AM_SEEKING_PositioningBitsMask) {
-    case AM_SEEKING_AbsolutePositioning:
-      if (!current) return E_POINTER;
-      newCur = *current;
-      break;
-    case AM_SEEKING_RelativePositioning:
-      if (!current) return E_POINTER;
-      newCur = now + *current;
-      break;
-    case AM_SEEKING_NoPositioning: break;
-    default: return E_INVALIDARG;
-  }
-  switch (stopFlags & AM_SEEKING_PositioningBitsMask) {
-    case AM_SEEKING_AbsolutePositioning:
-      if (!stop) return E_POINTER;
-      newStop = *stop;
-      break;
-    case AM_SEEKING_RelativePositioning:
-      if (!stop) return E_POINTER;
-      newStop = oldStop + *stop;
-      break;
-    case AM_SEEKING_IncrementalPositioning:
-      if (!stop) return E_POINTER;
-      newStop = newCur + *stop;
-      break;
-    case AM_SEEKING_NoPositioning: break;
-  }
+  LONGLONG newCur = 0, newStop = 0;
+  const HRESULT flags = ApplyPositioningFlags(current, currentFlags, stop, stopFlags, now, oldStop,
+                                              oldStop, &newCur, &newStop);
+  if (FAILED(flags)) return flags;
   if (duration >= 0) {
     newCur = std::clamp<LONGLONG>(newCur, 0, duration);
     newStop = std::clamp<LONGLONG>(newStop, 0, duration);
@@ -455,7 +413,7 @@ HRESULT FilterGraph::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
 }
 
 HRESULT FilterGraph::SetRate(double rate) {
-  if (!(rate > 0.0) || rate > kMaxPlaybackRate) return E_INVALIDARG;
+  if (FAILED(CheckPlaybackRate(rate))) return E_INVALIDARG;
   std::lock_guard g(lock_);
   if (rate == rate_) return S_OK;
   if (Seekables().empty()) return E_NOTIMPL;
@@ -472,10 +430,6 @@ HRESULT FilterGraph::GetRate(double* rate) {
   return S_OK;
 }
 
-HRESULT FilterGraph::GetPreroll(LONGLONG* preroll) {
-  if (!preroll) return E_POINTER;
-  *preroll = 0;
-  return S_OK;
-}
+HRESULT FilterGraph::GetPreroll(LONGLONG* preroll) { return GetNoPreroll(preroll); }
 
 }  // namespace kavoro::media

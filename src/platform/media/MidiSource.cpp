@@ -11,6 +11,7 @@
 #include "platform/media/EventCodes.h"
 #include "platform/media/IMediaSample.h"
 #include "platform/media/MediaClasses.h"
+#include "platform/media/SeekingSupport.h"
 
 namespace kavoro::media {
 namespace {
@@ -195,30 +196,16 @@ HRESULT MidiSource::GetCapabilities(DWORD* caps) {
 }
 
 HRESULT MidiSource::CheckCapabilities(DWORD* caps) {
-  if (!caps) return E_POINTER;
   DWORD have = 0;
   GetCapabilities(&have);
-  const DWORD asked = *caps;
-  *caps &= have;
-  if (*caps == asked) return S_OK;
-  return *caps ? S_FALSE : E_FAIL;
+  return CheckCapabilitiesAgainst(have, caps);
 }
 
-HRESULT MidiSource::IsFormatSupported(const GUID* f) {
-  if (!f) return E_POINTER;
-  return *f == TIME_FORMAT_MEDIA_TIME ? S_OK : S_FALSE;
-}
-HRESULT MidiSource::QueryPreferredFormat(GUID* f) {
-  if (!f) return E_POINTER;
-  *f = TIME_FORMAT_MEDIA_TIME;
-  return S_OK;
-}
-HRESULT MidiSource::GetTimeFormat(GUID* f) { return QueryPreferredFormat(f); }
-HRESULT MidiSource::IsUsingTimeFormat(const GUID* f) { return IsFormatSupported(f); }
-HRESULT MidiSource::SetTimeFormat(const GUID* f) {
-  if (!f) return E_POINTER;
-  return *f == TIME_FORMAT_MEDIA_TIME || *f == TIME_FORMAT_NONE ? S_OK : E_INVALIDARG;
-}
+HRESULT MidiSource::IsFormatSupported(const GUID* f) { return IsMediaTimeFormat(f); }
+HRESULT MidiSource::QueryPreferredFormat(GUID* f) { return GetMediaTimeFormat(f); }
+HRESULT MidiSource::GetTimeFormat(GUID* f) { return GetMediaTimeFormat(f); }
+HRESULT MidiSource::IsUsingTimeFormat(const GUID* f) { return IsMediaTimeFormat(f); }
+HRESULT MidiSource::SetTimeFormat(const GUID* f) { return SetMediaTimeFormat(f); }
 
 HRESULT MidiSource::GetDuration(LONGLONG* d) {
   if (!d) return E_POINTER;
@@ -244,43 +231,16 @@ HRESULT MidiSource::GetCurrentPosition(LONGLONG* c) {
 
 HRESULT MidiSource::ConvertTimeFormat(LONGLONG* target, const GUID* tf, LONGLONG source,
                                       const GUID* sf) {
-  if (!target) return E_POINTER;
-  auto isTime = [](const GUID* f) { return !f || *f == TIME_FORMAT_MEDIA_TIME || *f == TIME_FORMAT_NONE; };
-  if (!isTime(tf) || !isTime(sf)) return E_INVALIDARG;
-  *target = source;
-  return S_OK;
+  return ConvertMediaTime(target, tf, source, sf);
 }
 
 HRESULT MidiSource::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
                                  DWORD stopFlags) {
   if (!midi_) return E_UNEXPECTED;
-  LONGLONG newPos = position_, newStop = stop_;
-  switch (currentFlags & AM_SEEKING_PositioningBitsMask) {
-    case AM_SEEKING_NoPositioning: break;
-    case AM_SEEKING_AbsolutePositioning:
-      if (!current) return E_POINTER;
-      newPos = *current;
-      break;
-    case AM_SEEKING_RelativePositioning:
-      if (!current) return E_POINTER;
-      newPos += *current;
-      break;
-    default: return E_INVALIDARG;
-  }
-  switch (stopFlags & AM_SEEKING_PositioningBitsMask) {
-    case AM_SEEKING_NoPositioning: break;
-    case AM_SEEKING_AbsolutePositioning:
-      if (!stop) return E_POINTER;
-      newStop = *stop;
-      break;
-    default:
-      if (!stop) return E_POINTER;
-      newStop = ((stopFlags & AM_SEEKING_PositioningBitsMask) == AM_SEEKING_RelativePositioning
-                     ? (stop_ >= 0 ? stop_ : duration_)
-                     : newPos) +
-                *stop;
-      break;
-  }
+  LONGLONG newPos = 0, newStop = 0;
+  const HRESULT hr = ApplyPositioningFlags(current, currentFlags, stop, stopFlags, position_, stop_,
+                                           stop_ >= 0 ? stop_ : duration_, &newPos, &newStop);
+  if (FAILED(hr)) return hr;
   newPos = std::clamp<LONGLONG>(newPos, 0, duration_);
   if (newStop >= 0 && newStop < newPos) return E_INVALIDARG;
   const bool streaming = State() != State_Stopped;
@@ -305,7 +265,7 @@ HRESULT MidiSource::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
 }
 
 HRESULT MidiSource::SetRate(double rate) {
-  if (!(rate > 0.0) || rate > kMaxPlaybackRate) return E_INVALIDARG;
+  if (FAILED(CheckPlaybackRate(rate))) return E_INVALIDARG;
   rate_ = rate;
   return S_OK;
 }
@@ -316,10 +276,6 @@ HRESULT MidiSource::GetRate(double* rate) {
   return S_OK;
 }
 
-HRESULT MidiSource::GetPreroll(LONGLONG* preroll) {
-  if (!preroll) return E_POINTER;
-  *preroll = 0;
-  return S_OK;
-}
+HRESULT MidiSource::GetPreroll(LONGLONG* preroll) { return GetNoPreroll(preroll); }
 
 }  // namespace kavoro::media
