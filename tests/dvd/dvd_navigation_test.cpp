@@ -69,6 +69,19 @@ TEST_F(DvdSpeedTest, EveryRateForwardsIsToldAndFastPlayRunsAhead) {
   EXPECT_EQ(dvd->PlayForwards(-1, DVD_CMD_FLAG_None, nullptr), E_INVALIDARG);
 }
 
+TEST_F(DvdSpeedTest, SlowPlayStretchesTheTitleTime) {
+  IntoChapter2();
+  ComPtr<IDvdCmd> cmd;
+  ASSERT_EQ(dvd->PlayForwards(0.4, DVD_CMD_FLAG_None, cmd.Put()), S_OK);
+  EXPECT_EQ(cmd->WaitForEnd(), S_OK);
+  // Past what was queued at normal speed, a second of the title takes 2.5 s.
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_CURRENT_HMSF_TIME, std::nullopt, seen, 5000));
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_CURRENT_HMSF_TIME, std::nullopt, seen, 5000));
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_CURRENT_HMSF_TIME, std::nullopt, seen, 5000));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1800)) << Trace();
+}
+
 TEST_F(DvdSpeedTest, BackwardAt8FromLateInTheTitleCountsDownToTheStart) {
   IntoChapter2();
   DVD_HMSF_TIMECODE late{0, 0, 10, 0};
