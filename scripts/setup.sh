@@ -16,6 +16,7 @@ PACKAGES=(
   ffmpeg dvdauthor genisoimage vcdimager fonts-dejavu-core
   xvfb xauth xdotool imagemagick x11-utils
   clang libclang-rt-14-dev
+  time
 )
 
 missing=()
