@@ -193,6 +193,19 @@ TEST_F(DvdBookmarkTest, SavedInAFileAndRestoredInANewGraph) {
   EXPECT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_AUDIO_STREAM_CHANGE, 1, seen, 5000)) << Trace();
 }
 
+TEST_F(DvdBookmarkTest, StateTakenInTheTitleMenuReturnsToIt) {
+  ComPtr<IDvdState> menu;
+  ASSERT_EQ(info->GetState(menu.Put()), S_OK);
+  EXPECT_EQ(PlaceOf(menu.Get()).domain, DVD_DOMAIN_VideoManagerMenu);
+  IntoChapter2();
+  ComPtr<IDvdCmd> cmd;
+  ASSERT_EQ(dvd->SetState(menu.Get(), DVD_CMD_FLAG_None, cmd.Put()), S_OK);
+  EXPECT_EQ(cmd->WaitForEnd(), S_OK);
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_VideoManagerMenu, seen))
+      << Trace();
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_STILL_ON, std::nullopt, seen)) << Trace();
+}
+
 TEST_F(DvdBookmarkTest, StateOfAnotherDiscIsRefusedAndChangesNothing) {
   IntoChapter2();
   ComPtr<IDvdState> mine;

@@ -381,8 +381,9 @@ HRESULT DvdNavigator::SetState(IDvdState* state, DWORD, IDvdCmd** cmd) {
        (impl_->titles[place.title - 1].length90k > 0 &&
         place.time90k >= impl_->titles[place.title - 1].length90k)))
     return VFW_E_DVD_STATE_CORRUPT;
-  KAVORO_DVD_CHECK_UOP(place.domain == DVD_DOMAIN_Title ? UOP_Play_Title_Or_AtTime
-                                                        : UOP_ShowMenu_Title);
+  KAVORO_DVD_CHECK_UOP(place.domain == DVD_DOMAIN_Title              ? UOP_Play_Title_Or_AtTime
+                       : place.domain == DVD_DOMAIN_VideoManagerMenu ? UOP_ShowMenu_Title
+                                                                     : UOP_ShowMenu_Root);
   Impl* i = impl_.get();
   return i->Post(
       [i, place] {
