@@ -468,9 +468,10 @@ class SubpictureDecoderTest : public ::testing::Test {
   ComPtr<IReferenceClock> clock;
 };
 
-TEST_F(SubpictureDecoderTest, AUnitSplitOverSamplesShowsAndItsStopClearsIt) {
+TEST_F(SubpictureDecoderTest, AUnitSplitOverSamplesShowsAtItsTimeAndItsStopClearsIt) {
   UnitSpec s = WideSpec();
-  s.stopDelay = 20;  // about 0.23 s
+  s.startDelay = 40;  // about 0.45 s after the unit's time (0, the stream's start)
+  s.stopDelay = 60;   // about 0.68 s
   const auto unit = MakeUnit(s);
   const std::size_t half = unit.size() / 2;
   ASSERT_EQ(source->Send({unit.begin(), unit.begin() + static_cast<std::ptrdiff_t>(half)}, 0),
@@ -478,6 +479,8 @@ TEST_F(SubpictureDecoderTest, AUnitSplitOverSamplesShowsAndItsStopClearsIt) {
   ASSERT_EQ(
       source->Send({unit.begin() + static_cast<std::ptrdiff_t>(half), unit.end()}, std::nullopt),
       S_OK);
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  EXPECT_TRUE(sink->Visible().empty());  // not before its time
   const std::vector<int> shown = AfterPictures(2);
   ASSERT_EQ(shown.size(), 2u);
   // Pixel values 1, 2 and 3 are opaque (WideSpec's contrasts), value 0 transparent.
