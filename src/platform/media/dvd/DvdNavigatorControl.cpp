@@ -241,52 +241,41 @@ namespace {
 // Speeds played, forwards and backwards; 1.0 is normal play.
 constexpr double kSlowestRate = 0.1;
 constexpr double kFastestRate = 16.0;
-}  // namespace
 
-HRESULT DvdNavigator::PlayForwards(double speed, DWORD, IDvdCmd** cmd) {
+HRESULT PostRate(DvdNavigator::Impl* i, double speed, bool back, IDvdCmd** cmd) {
   if (cmd) *cmd = nullptr;
-  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (!i->nav) return VFW_E_DVD_GRAPHNOTREADY;
   if (!(speed > 0)) return E_INVALIDARG;
   if (speed < kSlowestRate || speed > kFastestRate) return VFW_E_DVD_WRONG_SPEED;
   bool fromBackward;
   {
-    std::lock_guard g(impl_->m);
-    fromBackward = impl_->snap.backward;
-    if (speed != 1.0) {
-      if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
-      if (impl_->snap.uops & UOP_Play_Forwards) return VFW_E_DVD_OPERATION_INHIBITED;
+    std::lock_guard g(i->m);
+    fromBackward = i->snap.backward;
+    // Normal play forwards is the way back from the other speeds: always allowed.
+    if (back || speed != 1.0) {
+      if (i->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+      if (i->snap.uops & (back ? UOP_Play_Backwards : UOP_Play_Forwards))
+        return VFW_E_DVD_OPERATION_INHIBITED;
     }
   }
-  Impl* i = impl_.get();
-  // Leaving backward play drops the key frames still queued: the picture goes on from here.
+  // Entering backward play, what is queued downstream would still play forwards; leaving it,
+  // the key frames still queued would: either way it is flushed and the new speed shows at once.
   return i->Post(
-      [i, speed] {
-        i->SetRate(speed, false);
+      [i, speed, back] {
+        i->SetRate(speed, back);
         i->rateSetByCommand = true;
         return S_OK;
       },
-      fromBackward, cmd);
+      back || fromBackward, cmd);
+}
+}  // namespace
+
+HRESULT DvdNavigator::PlayForwards(double speed, DWORD, IDvdCmd** cmd) {
+  return PostRate(impl_.get(), speed, false, cmd);
 }
 
 HRESULT DvdNavigator::PlayBackwards(double speed, DWORD, IDvdCmd** cmd) {
-  if (cmd) *cmd = nullptr;
-  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
-  if (!(speed > 0)) return E_INVALIDARG;
-  if (speed < kSlowestRate || speed > kFastestRate) return VFW_E_DVD_WRONG_SPEED;
-  {
-    std::lock_guard g(impl_->m);
-    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
-    if (impl_->snap.uops & UOP_Play_Backwards) return VFW_E_DVD_OPERATION_INHIBITED;
-  }
-  Impl* i = impl_.get();
-  // What is queued downstream plays forwards: it is flushed, and the key frames start at once.
-  return i->Post(
-      [i, speed] {
-        i->SetRate(speed, true);
-        i->rateSetByCommand = true;
-        return S_OK;
-      },
-      true, cmd);
+  return PostRate(impl_.get(), speed, true, cmd);
 }
 
 HRESULT DvdNavigator::SelectAudioStream(ULONG stream, DWORD, IDvdCmd** cmd) {
