@@ -40,6 +40,9 @@ void Make(const std::string& name, const std::string& path) {
     // Small pictures share PES packets, so the pictures that follow their B-frames carry no
     // presentation time of their own in the program stream.
     cmd += "-f lavfi -i testsrc2=s=64x48:r=25:d=2 -c:v mpeg2video -g 12 -bf 2 -f mpeg ";
+  } else if (name == "wide.mpg") {
+    // 64 x 48 pixels shown 16:9: the shape is in the sequence header only.
+    cmd += "-f lavfi -i color=c=red:s=64x48:r=25:d=1 -c:v mpeg2video -aspect 16:9 -f mpeg ";
   } else if (name == "colourspace.mpg") {
     cmd +=
         "-f lavfi -i color=c=red:s=64x48:r=25:d=1 -c:v mpeg2video -colorspace bt709 "

@@ -87,6 +87,28 @@ TEST_F(VideoRendererTest, SourceRectangleCropsAndDestinationScales) {
   EXPECT_TRUE(IsBlue(image.Pixel(118, 48)));
 }
 
+// The shape the picture is shown at, not the one its pixel count gives.
+TEST_F(VideoRendererTest, PreferredAspectRatioIsTheStreamsDisplayShape) {
+  struct Case {
+    const char* file;
+    LONG x, y;
+  };
+  for (const Case& c : {Case{"wide.mpg", 16, 9}, Case{"colors.mpg", 4, 3}}) {
+    SCOPED_TRACE(c.file);
+    ASSERT_EQ(g.builder->RenderFile(Fixture(c.file), {}), S_OK);
+    auto basic =
+        FiltersOfClass(g.builder.Get(), CLSID_VideoMixingRenderer).front().As<IBasicVideo2>();
+    LONG x = 0, y = 0;
+    ASSERT_EQ(basic->GetPreferredAspectRatio(&x, &y), S_OK);  // from the connection
+    EXPECT_EQ(x * c.y, y * c.x) << x << ":" << y;
+    PauseAndWait(g);
+    ASSERT_EQ(basic->GetPreferredAspectRatio(&x, &y), S_OK);  // from the picture shown
+    EXPECT_EQ(x * c.y, y * c.x) << x << ":" << y;
+    g.control->Stop();
+    ClearGraph(g.builder.Get());
+  }
+}
+
 TEST_F(VideoRendererTest, RenderFileUsesTheRendererAlreadyInTheGraph) {
   ComPtr<IBaseFilter> mine;
   ASSERT_EQ(CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER,

@@ -106,7 +106,7 @@ class OverlayMixer::InputPin final : public AddInterfaces<BaseInputPin, IMixerPi
   HRESULT CompleteConnect(IPin*) override {
     if (video_) {
       ReadI420Type(Type(), &m_.current_);
-      m_.TellSize(m_.current_);
+      m_.TakeShown(m_.current_);
     }
     return S_OK;
   }
@@ -225,10 +225,11 @@ HRESULT OverlayMixer::OnStop() {
   return S_OK;
 }
 
-void OverlayMixer::TellSize(const PictureFormat& f) {
+void OverlayMixer::TakeShown(const PictureFormat& f) {
   ComPtr<IDDrawExclModeVideoCallback> cb;
   {
     std::lock_guard g(lock_);
+    shown_ = f;
     cb = callback_;
   }
   if (!cb) return;
@@ -247,7 +248,7 @@ HRESULT OverlayMixer::MixAndDeliver(IMediaSample* in) {
     if (ReadI420Type(*changed, &f)) {
       current_ = f;
       formatChanged_ = true;
-      TellSize(f);
+      TakeShown(f);
     }
     DeleteMediaType(changed);
   }
@@ -363,13 +364,12 @@ HRESULT OverlayMixer::GetOverlayKeying(OverlayKeying* keying) {
   AM_ASPECT_RATIO_MODE mode = AM_ARMODE_LETTER_BOX;
   video_->GetAspectRatioMode(&mode);
   keying->aspectMode = mode;
-  if (video_->IsConnected()) {
-    PictureFormat f;
-    ReadI420Type(video_->Type(), &f);
-    keying->aspectX = f.aspectX;
-    keying->aspectY = f.aspectY;
-  }
+  const bool connected = video_->IsConnected();
   std::lock_guard g(lock_);
+  if (connected) {
+    keying->aspectX = shown_.aspectX;
+    keying->aspectY = shown_.aspectY;
+  }
   keying->keyColor = key_.HighColorValue;
   keying->hasDestination = RectWidth(destination_) > 0 && RectHeight(destination_) > 0;
   keying->destination = destination_;
@@ -381,7 +381,10 @@ HRESULT OverlayMixer::GetNativeVideoProps(DWORD* width, DWORD* height, DWORD* as
   if (!width || !height || !aspectX || !aspectY) return E_POINTER;
   if (!video_->IsConnected()) return VFW_E_NOT_CONNECTED;
   PictureFormat f;
-  ReadI420Type(video_->Type(), &f);
+  {
+    std::lock_guard g(lock_);
+    f = shown_;
+  }
   *width = static_cast<DWORD>(f.width);
   *height = static_cast<DWORD>(f.height);
   *aspectX = f.aspectX;

@@ -60,7 +60,9 @@ class OverlayMixer final : public AddInterfaces<BaseFilter, IDDrawExclModeVideo,
 
   // Input0's streaming thread.
   HRESULT MixAndDeliver(IMediaSample* video);
-  void TellSize(const PictureFormat& f);
+  // The format of the pictures now passing (as connected, then as the stream changes it):
+  // kept for the application thread's questions and told to the callback.
+  void TakeShown(const PictureFormat& f);
   // An overlay input's streaming thread: mixes the last picture again with the overlays and
   // delivers it untimed, so a still picture shows an overlay that changes over it.
   void MixStillAgain();
@@ -86,6 +88,7 @@ class OverlayMixer final : public AddInterfaces<BaseFilter, IDDrawExclModeVideo,
   COLORKEY key_;
   ComPtr<IDDrawExclModeVideoCallback> callback_;
   RECT clip_{}, destination_{};
+  PictureFormat shown_;
 };
 
 }  // namespace kavoro::media

@@ -201,6 +201,9 @@ HRESULT VideoDecoder::Drain() {
 void VideoDecoder::Discard() {
   if (codec_) avcodec_flush_buffers(codec_.get());
   nextTime_ = 0;
+  // Renderers start each run from the connection's format: the first picture of the next run
+  // tells its own again (a display shape the stream gives and the connection did not).
+  if (State() == State_Stopped) current_ = initial_;
   // A flush: captions downstream belong to the pictures dropped. (On stop every filter
   // drops its own.)
   if (captions_->IsConnected() && State() != State_Stopped) {

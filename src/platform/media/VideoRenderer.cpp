@@ -202,7 +202,7 @@ void VideoRenderer::RequestRepaint() {
   });
 }
 
-void VideoRenderer::Present(IMediaSample* sample) {
+void VideoRenderer::TakeFormatChange(IMediaSample* sample) {
   AM_MEDIA_TYPE* changed = nullptr;
   if (sample->GetMediaType(&changed) == S_OK && changed) {
     PictureFormat f;
@@ -218,6 +218,10 @@ void VideoRenderer::Present(IMediaSample* sample) {
     }
     DeleteMediaType(changed);
   }
+}
+
+void VideoRenderer::Present(IMediaSample* sample) {
+  TakeFormatChange(sample);
   if (surface_->Present(sample, current_)) RequestRepaint();
 }
 
@@ -228,6 +232,8 @@ HRESULT VideoRenderer::Render(IMediaSample* sample, REFERENCE_TIME lateness) {
   const REFERENCE_TIME length =
       SUCCEEDED(sample->GetTime(&start, &end)) ? end - start : 0;
   if (lateness > std::max(kLateDropThreshold, length) && consecutiveDrops_ < kMaxConsecutiveDrops) {
+    // The pictures after it are in the format it brings, shown or not.
+    TakeFormatChange(sample);
     ++consecutiveDrops_;
     ++dropped_;
     return S_OK;

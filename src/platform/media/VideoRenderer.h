@@ -143,8 +143,10 @@ class VideoRenderer final
   class OverlayInput;
   std::vector<BasePin*> ListedPins() const;
 
-  // Any thread: takes the sample's picture (and a format change it carries).
+  // Streaming thread: takes the sample's picture (and a format change it carries).
   void Present(IMediaSample* sample);
+  // Streaming thread: takes the format change the sample carries, if any, into current_.
+  void TakeFormatChange(IMediaSample* sample);
   void RequestRepaint();
   // Application thread: pushes geometry to the surface and window.
   void ApplyGeometry();

@@ -149,9 +149,15 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
     }
     ifoClose(vts);
   }
+  // The display shape of the first title set's pictures (the video attributes' code 3 is
+  // 16:9, every other 4:3), for the video pin's type.
+  constexpr unsigned kWideDisplayCode = 3;
+  constexpr AVRational kWideDisplay{16, 9}, kNormalDisplay{4, 3};
+  bool wide = false;
   if (ifo_handle_t* vts = ifoOpen(dvd, vtsOfFirst)) {
     if (vts->vtsi_mat) {
       pal = vts->vtsi_mat->vts_video_attr.video_format == 1;
+      wide = vts->vtsi_mat->vts_video_attr.display_aspect_ratio == kWideDisplayCode;
       if (vts->vtsi_mat->nr_of_vts_audio_streams > 0) {
         switch (vts->vtsi_mat->vts_audio_attr[0].audio_format) {
           case 0: audioCodec = AV_CODEC_ID_AC3; break;
@@ -197,6 +203,12 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
   vp->codec_id = AV_CODEC_ID_MPEG2VIDEO;
   vp->width = 720;
   vp->height = pal ? 576 : 480;
+  // The pixel shape that gives the display shape; the stream's own sequence headers
+  // (told by the decoder with each picture) still have the last word.
+  const AVRational display = wide ? kWideDisplay : kNormalDisplay;
+  av_reduce(&vp->sample_aspect_ratio.num, &vp->sample_aspect_ratio.den,
+            static_cast<std::int64_t>(display.num) * vp->height,
+            static_cast<std::int64_t>(display.den) * vp->width, INT32_MAX);
   video = f.MakePin<NavPin>(f, "Video", TypeFromParameters(*vp), 8, 512 * 1024);
   avcodec_parameters_free(&vp);
 
