@@ -6,6 +6,7 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <mutex>
 
 #include "DvdTestSupport.h"
@@ -339,6 +340,24 @@ TEST_F(DvdForbiddenTest, ForbiddenCommandsAreRefusedAtOnceAndChangeNothing) {
   ULONG available = 0, current = 9;
   ASSERT_EQ(info->GetCurrentAudio(&available, &current), S_OK);
   EXPECT_EQ(current, 0u);
+}
+
+// A command given before the graph runs waits for the run; a wait on it must not block the
+// caller meanwhile.
+TEST_F(DvdBuilderTest, ACommandGivenWhileStoppedIsNotWaitedForAndRunsWithTheGraph) {
+  AM_DVD_RENDERSTATUS status;
+  ASSERT_TRUE(SUCCEEDED(builder->RenderDvdVideoVolume(Disc().string().c_str(), 0, &status)));
+  ComPtr<IDvdControl2> dvd;
+  ASSERT_EQ(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid()), S_OK);
+  ComPtr<IDvdCmd> cmd;
+  ASSERT_EQ(dvd->PlayChapterInTitle(1, 3, DVD_CMD_FLAG_None, cmd.Put()), S_OK);
+  auto waited = std::async(std::launch::async, [&] { return cmd->WaitForEnd(); });
+  const bool returned = waited.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  EXPECT_TRUE(returned) << "the wait blocks while the graph is stopped";
+  ASSERT_TRUE(SUCCEEDED(control->Run()));
+  if (returned) EXPECT_EQ(waited.get(), VFW_E_DVD_GRAPHNOTREADY);
+  std::vector<Event> seen;
+  EXPECT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_CHAPTER_START, 3, seen));
 }
 
 }  // namespace

@@ -275,6 +275,11 @@ void DvdNavigator::Impl::StartThread() {
   spuShownTold.reset();
   if (sub && sub->IsConnected())
     sub->Peer()->QueryInterface(IIDOf<ISubpictureNavigation>(), spuSink.PutVoid());
+  {
+    std::lock_guard g(m);
+    for (auto& c : commands)
+      if (c.cmd) c.cmd->SetDeferred(false);
+  }
   thread = std::thread([this] { Run(); });
 }
 
@@ -826,6 +831,7 @@ HRESULT DvdNavigator::Impl::Post(std::function<HRESULT()> run, bool moves, IDvdC
   }
   {
     std::lock_guard g(m);
+    if (!thread.joinable()) cmd->SetDeferred(true);
     commands.push_back({std::move(run), cmd, moves, endsStill});
   }
   cv.notify_all();

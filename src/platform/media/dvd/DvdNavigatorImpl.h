@@ -65,13 +65,21 @@ class DvdCmd final : public ComObject<IDvdCmd> {
  public:
   HRESULT WaitForStart() override {
     std::unique_lock g(m_);
-    cv_.wait(g, [&] { return started_ || ended_; });
+    cv_.wait(g, [&] { return started_ || ended_ || deferred_; });
+    if (deferred_ && !ended_) return VFW_E_DVD_GRAPHNOTREADY;
     return aborted_ ? E_ABORT : S_OK;
   }
   HRESULT WaitForEnd() override {
     std::unique_lock g(m_);
-    cv_.wait(g, [&] { return ended_; });
-    return result_;
+    cv_.wait(g, [&] { return ended_ || deferred_; });
+    return ended_ ? result_ : VFW_E_DVD_GRAPHNOTREADY;
+  }
+  // Application thread: queued while the streaming thread does not run (no wait may block on
+  // it), and no longer once the thread starts and will take it.
+  void SetDeferred(bool deferred) {
+    std::lock_guard g(m_);
+    deferred_ = deferred;
+    cv_.notify_all();
   }
   void Start() {
     std::lock_guard g(m_);
@@ -93,6 +101,7 @@ class DvdCmd final : public ComObject<IDvdCmd> {
   bool started_ = false;
   bool ended_ = false;
   bool aborted_ = false;
+  bool deferred_ = false;
   HRESULT result_ = S_OK;
 };
 

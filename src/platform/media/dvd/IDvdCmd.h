@@ -10,9 +10,12 @@ struct IDvdCmd : IUnknown {
                                        0x3A, 0xA2, 0x7D);
   using Base = IUnknown;
   // Blocks until the navigator has begun the command. S_OK, or E_ABORT when it was dropped.
+  // A command given while the graph is stopped waits for the next run: both waits then return
+  // VFW_E_DVD_GRAPHNOTREADY at once instead of blocking until somebody runs the graph.
   virtual HRESULT WaitForStart() = 0;
   // Blocks until the command took effect (the new place is playing). S_OK, E_ABORT when it
-  // was dropped or the graph stopped, or the command's own failure.
+  // was dropped or the graph stopped, VFW_E_DVD_GRAPHNOTREADY as above, or the command's own
+  // failure.
   virtual HRESULT WaitForEnd() = 0;
 };
 
