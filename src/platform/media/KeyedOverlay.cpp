@@ -6,14 +6,18 @@
 #include <QPaintEvent>
 #include <QTimer>
 
+#include "platform/media/PictureFit.h"
+
 namespace kavoro::media {
 namespace {
 
-// A * B / C rounded to the nearest, as the control computes its key rectangle.
-int MulDiv(int a, int b, int c) {
-  if (c == 0) return 0;
-  const long long p = static_cast<long long>(a) * b;
-  return static_cast<int>((p + c / 2) / c);
+// The mixer's aspect-ratio modes as fits; stretched as the primary stretches too.
+PictureFit FitOfMode(AM_ASPECT_RATIO_MODE mode) {
+  switch (mode) {
+    case AM_ARMODE_LETTER_BOX: return PictureFit::LetterBox;
+    case AM_ARMODE_CROP: return PictureFit::Crop;
+    default: return PictureFit::Stretched;
+  }
 }
 
 QRgb KeyRgb(COLORREF c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
@@ -49,17 +53,9 @@ void KeyedOverlay::Refresh() {
 }
 
 QRect KeyedOverlay::FitPicture(const QSize& size, const OverlayKeying& k) {
-  const int dw = size.width(), dh = size.height();
-  const int sw = static_cast<int>(k.aspectX), sh = static_cast<int>(k.aspectY);
-  if (sw <= 0 || sh <= 0 || k.aspectMode == AM_ARMODE_STRETCHED ||
-      k.aspectMode == AM_ARMODE_STRETCHED_AS_PRIMARY)
-    return QRect(QPoint(0, 0), size);
-  // Letter box: the whole picture at its shape; crop: the shape filling the destination.
-  const bool taller = static_cast<double>(dh) / sh > static_cast<double>(dw) / sw;
-  const bool fitWidth = (k.aspectMode == AM_ARMODE_LETTER_BOX) == taller;
-  const int w = fitWidth ? dw : MulDiv(sw, dh, sh);
-  const int h = fitWidth ? MulDiv(sh, dw, sw) : dh;
-  return QRect((dw - w) / 2, (dh - h) / 2, w, h);
+  const RECT r = FitPictureRect({0, 0, size.width(), size.height()}, static_cast<LONG>(k.aspectX),
+                                static_cast<LONG>(k.aspectY), FitOfMode(k.aspectMode));
+  return QRect(r.left, r.top, RectWidth(r), RectHeight(r));
 }
 
 void KeyedOverlay::Place() {

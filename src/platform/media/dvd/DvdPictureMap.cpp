@@ -12,15 +12,6 @@ constexpr int kPercent = 100;
 LONG Width(const RECT& r) { return r.right - r.left; }
 LONG Height(const RECT& r) { return r.bottom - r.top; }
 
-// a * b / c rounded to nearest (halves away from zero).
-LONG MulDivRound(LONG a, LONG b, LONG c) {
-  if (c == 0) return 0;
-  const std::int64_t p = static_cast<std::int64_t>(a) * b;
-  const std::int64_t half = (c < 0 ? -c : c) / 2;
-  const std::int64_t q = ((p < 0) != (c < 0)) ? (p - half) / c : (p + half) / c;
-  return static_cast<LONG>(q);
-}
-
 // Floor of a / b for b > 0.
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
   return a >= 0 ? a / b : -((-a + b - 1) / b);
@@ -37,49 +28,11 @@ RECT ZoomedSource(LONG w, LONG h, int zoom) {
   return {left, top, left + static_cast<LONG>(sw), top + static_cast<LONG>(sh)};
 }
 
-// `sw` x `sh` scaled to cover all of `target` keeping its shape, centred.
-RECT CoverRect(const RECT& target, LONG sw, LONG sh) {
-  const LONG dw = Width(target), dh = Height(target);
-  if (sw <= 0 || sh <= 0) return target;
-  LONG w = dw, h = dh;
-  if (static_cast<double>(dh) / sh > static_cast<double>(dw) / sw)
-    w = MulDivRound(sw, dh, sh);
-  else
-    h = MulDivRound(sh, dw, sw);
-  const LONG left = target.left + (dw - w) / 2, top = target.top + (dh - h) / 2;
-  return {left, top, left + w, top + h};
-}
-
 }  // namespace
-
-RECT LetterBoxRect(const RECT& target, LONG sw, LONG sh) {
-  const LONG dw = Width(target), dh = Height(target);
-  if (sw <= 0 || sh <= 0) return target;
-  LONG w, h;
-  if (static_cast<double>(dh) / sh > static_cast<double>(dw) / sw) {
-    w = dw;
-    h = MulDivRound(sh, dw, sw);
-  } else {
-    w = MulDivRound(sw, dh, sh);
-    h = dh;
-  }
-  const LONG left = target.left + (dw - w) / 2, top = target.top + (dh - h) / 2;
-  return {left, top, left + w, top + h};
-}
 
 DvdPictureMap::DvdPictureMap(const PictureGeometry& g) {
   source_ = ZoomedSource(g.pictureWidth, g.pictureHeight, g.digitalZoom);
-  switch (g.fit) {
-    case PictureFit::Stretched:
-      destination_ = g.client;
-      break;
-    case PictureFit::LetterBox:
-      destination_ = LetterBoxRect(g.client, g.aspectX, g.aspectY);
-      break;
-    case PictureFit::Crop:
-      destination_ = CoverRect(g.client, g.aspectX, g.aspectY);
-      break;
-  }
+  destination_ = FitPictureRect(g.client, g.aspectX, g.aspectY, g.fit);
 }
 
 std::optional<POINT> DvdPictureMap::ToPicture(POINT window) const {

@@ -8,14 +8,11 @@
 
 #include "platform/media/IVideoWindow.h"
 #include "platform/media/MediaTypes.h"
+#include "platform/media/PictureFit.h"
 #include "platform/media/dvd/DvdTypes.h"
 #include "platform/media/dvd/ISubpictureNavigation.h"
 
 namespace kavoro::media {
-
-// How the picture is fitted into the window; the values follow the window's aspect-ratio
-// modes (stretched, letter box, crop).
-enum class PictureFit : int { Stretched = 0, LetterBox = 1, Crop = 2 };
 
 struct PictureGeometry {
   LONG pictureWidth = 720;  // the decoded picture
@@ -55,10 +52,6 @@ class DvdPictureMap {
 // each pointer position. E_FAIL while the renderer knows no picture.
 HRESULT PictureGeometryOf(IBasicVideo2* renderer, const RECT& client, PictureFit fit, int zoom,
                           PictureGeometry* geometry);
-
-// `source` (width sw, height sh) scaled to fit inside `target` keeping its shape, centred;
-// sizes rounded to nearest, the offsets truncated.
-RECT LetterBoxRect(const RECT& target, LONG sw, LONG sh);
 
 // True when the picture pixel (x, y) belongs to the button; both edges of the recorded
 // rectangle belong to it.
