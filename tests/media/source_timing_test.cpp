@@ -60,5 +60,36 @@ TEST(SourceTimingTest, ReorderedPicturesWithoutPresentationTimeArriveInOrder) {
   ClearGraph(g.builder.Get());
 }
 
+// A seek lands on the picture at the target, also where the file is searched by decoding
+// time and the key frame before the target is further back than the packet found.
+TEST(SourceTimingTest, ASeekShowsThePictureAtTheTarget) {
+  os::Sim().Reset();
+  Graph g = MakeGraph();
+  ComPtr<TimeRecorder> recorder = MakeCom<TimeRecorder>();
+  ASSERT_EQ(g.builder->AddFilter(recorder.Get(), "Recorder"), S_OK);
+  ASSERT_EQ(g.builder->RenderFile(Fixture("bframes.mpg"), {}), S_OK);
+  for (const REFERENCE_TIME target : {kSecond, kSecond * 3 / 5, kSecond * 3 / 2}) {
+    SCOPED_TRACE(target);
+    LONGLONG at = target;
+    ASSERT_EQ(g.seeking->SetPositions(&at, AM_SEEKING_AbsolutePositioning, nullptr,
+                                      AM_SEEKING_NoPositioning),
+              S_OK);
+    const std::size_t before = recorder->Starts().size();
+    ASSERT_TRUE(SUCCEEDED(g.control->Run()));
+    ASSERT_TRUE(WaitForEvent(g.events.Get(), EC_COMPLETE, 10000));
+    g.control->Stop();
+    const std::vector<REFERENCE_TIME> starts = recorder->Starts();
+    ASSERT_GT(starts.size(), before);
+    // Stream time 0 is the target: the first picture shown is the one showing there, and
+    // every picture from there to the end follows.
+    constexpr REFERENCE_TIME kFrame = kSecond / 25;
+    EXPECT_LE(starts[before], 0);
+    EXPECT_GT(starts[before], -kFrame);
+    EXPECT_EQ(static_cast<REFERENCE_TIME>(starts.size() - before),
+              (2 * kSecond - target + kFrame - 1) / kFrame);
+  }
+  ClearGraph(g.builder.Get());
+}
+
 }  // namespace
 }  // namespace kavoro::testing

@@ -20,8 +20,9 @@ constexpr std::size_t kQueuePackets = 160;
 constexpr std::size_t kQueueBytes = 32u << 20;
 // No queue grows past this, even to feed a starving stream.
 constexpr std::size_t kQueueHardBytes = 256u << 20;
-// How far before the first time a search for the start aims (AV_TIME_BASE units).
-constexpr std::int64_t kStartSearchMargin = AV_TIME_BASE;
+// How far before the target a search by decoding time aims (AV_TIME_BASE units): more than
+// a group of pictures of MPEG-1 and MPEG-2 video.
+constexpr std::int64_t kSearchMargin = AV_TIME_BASE;
 // Samples in flight between a pin and its decoder.
 constexpr LONG kSourceBuffers = 4;
 constexpr LONG kSourceBufferBytes = 64 * 1024;
@@ -167,12 +168,22 @@ HRESULT FileSource::OnStop() {
   return S_OK;
 }
 
+bool FileSource::SearchesByDecodingTime() const {
+  // Containers whose timestamps live in the stream and may jump (program and transport
+  // streams) are searched by reading timestamps at positions in the file.
+  if (!(format_->iformat->flags & AVFMT_TS_DISCONT)) return false;
+  return std::any_of(streams_.begin(), streams_.end(), [](const auto& s) { return s->reordered; });
+}
+
 void FileSource::StartStreaming() {
   const std::int64_t target = av_rescale_q(position_ + origin_, kReferenceTimeBase, AV_TIME_BASE_Q);
-  // Also at position 0: probing the streams has read past the start. There the search aims
-  // before the first time: a container searched by decoding time (MPEG program streams)
-  // would land past the first key frame, whose decoding time comes before time 0.
-  const std::int64_t aim = position_ == 0 ? target - kStartSearchMargin : target;
+  // Also at position 0: probing the streams has read past the start. A stream container is
+  // searched by decoding time (MPEG program streams), which lands past the key frame
+  // that reordered pictures at the target need (at the start: the first key frame, whose
+  // decoding time comes before time 0). There the search aims a margin earlier; the decoders
+  // drop what lies before the target.
+  const std::int64_t aim = position_ == 0 || SearchesByDecodingTime() ? target - kSearchMargin
+                                                                      : target;
   avformat_seek_file(format_.get(), -1, INT64_MIN, aim, target, 0);
   {
     std::lock_guard g(queueLock_);

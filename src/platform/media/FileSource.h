@@ -74,6 +74,8 @@ class FileSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, IMe
   // starts the threads; StopStreaming flushes downstream first when `flush` is set.
   void StartStreaming();
   void StopStreaming(bool flush);
+  // Whether the file is searched by decoding time and holds a reordered stream.
+  bool SearchesByDecodingTime() const;
 
   // Demuxing thread.
   void Demux();
