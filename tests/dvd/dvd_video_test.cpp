@@ -1,11 +1,18 @@
-// The DVD graph's video path on the fixture disc: the display shape the renderers and the
-// Overlay Mixer report.
+// The DVD graph's video path on the fixture disc, through the default renderer and through
+// the Overlay Mixer into the classic renderer: the display shape they report, and the menu
+// highlight over a paused picture.
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 #include "dvd/DvdTestSupport.h"
 #include "platform/com/ComPtr.h"
 #include "platform/media/IDDrawExclModeVideo.h"
+#include "platform/media/IVideoPresentation.h"
 #include "platform/media/IVideoWindow.h"
+#include "platform/media/dvd/IDvdControl2.h"
+#include "support/WaitFor.h"
 #include "platform/media/MediaClasses.h"
 
 namespace kavoro::testing {
@@ -21,6 +28,28 @@ ComPtr<IBaseFilter> FilterOfClass(IGraphBuilder* graph, const CLSID& clsid) {
     if (SUCCEEDED(f->GetClassID(&c)) && c == clsid) return held;
   }
   return {};
+}
+
+// Menu buttons of the fixture disc (picture pixels): a 6-pixel frame along the inside of
+// each, yellow when selected.
+constexpr LONG kButtonLeft = 200, kButtonRight = 519;
+constexpr LONG kButtonTops[] = {220, 320, 420};
+constexpr LONG kDiscWidth = 720, kDiscHeight = 576;
+
+bool Yellowish(std::uint32_t p) {
+  const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+  return r > 170 && g > 170 && b < 110;
+}
+
+// Yellow pixels along the top edge of button `b` (from 1) of a picture of any size.
+int LitPixels(const PresentedImage& image, int b) {
+  int n = 0;
+  for (LONG x = kButtonLeft + 10; x < kButtonRight - 10; x += 4)
+    for (LONG y = kButtonTops[b - 1] + 1; y < kButtonTops[b - 1] + 5; ++y)
+      n += Yellowish(image.Pixel(x * image.width / kDiscWidth, y * image.height / kDiscHeight))
+               ? 1
+               : 0;
+  return n;
 }
 
 class DvdVideoTest : public DvdBuilderTest {
@@ -44,6 +73,13 @@ class DvdVideoTest : public DvdBuilderTest {
     ASSERT_EQ(control->GetState(10000, &s), S_OK);
     ASSERT_EQ(s, State_Paused);
   }
+  // The picture the renderer of class `clsid` shows now.
+  PresentedImage Shown(const CLSID& clsid) {
+    PresentedImage image;
+    ComPtr<IBaseFilter> r = FilterOfClass(graph.Get(), clsid);
+    if (r) r.As<IVideoPresentation>()->GetPresentedImage(&image);
+    return image;
+  }
 };
 
 // The disc is 720 x 576 shown 4:3 (pixels 16:15), not the 5:4 of its pixel count.
@@ -66,6 +102,33 @@ TEST_F(DvdVideoTest, TheRenderersAndTheMixerGiveTheDiscsDisplayShape) {
       EXPECT_EQ(h, 576u);
       EXPECT_EQ(ax * 3, ay * 4) << ax << ":" << ay;
     }
+    TearDown();
+    SetUp();
+  }
+}
+
+// A paused renderer holds its picture; a new selection is drawn over it at once, not at Run.
+TEST_F(DvdVideoTest, APausedMenuShowsTheNewSelectionAtOnce) {
+  for (const CLSID* renderer : {static_cast<const CLSID*>(nullptr), &CLSID_VideoRenderer}) {
+    SCOPED_TRACE(renderer ? "classic renderer behind the mixer" : "default renderer");
+    const CLSID shownBy = renderer ? *renderer : CLSID_VideoMixingRenderer;
+    RenderAndPause(renderer);
+    ComPtr<IDvdControl2> dvd;
+    ASSERT_EQ(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid()), S_OK);
+    ASSERT_TRUE(WaitFor([&] { return LitPixels(Shown(shownBy), 1) > 20; },
+                        std::chrono::seconds(5)));
+    ASSERT_EQ(dvd->SelectButton(3), S_OK);
+    PresentedImage image;
+    EXPECT_TRUE(WaitFor(
+        [&] {
+          image = Shown(shownBy);
+          return LitPixels(image, 3) > 20 && LitPixels(image, 1) == 0;
+        },
+        std::chrono::seconds(5)))
+        << LitPixels(image, 1) << " " << LitPixels(image, 3);
+    OAFilterState s;
+    EXPECT_EQ(control->GetState(0, &s), S_OK);
+    EXPECT_EQ(s, State_Paused);
     TearDown();
     SetUp();
   }

@@ -116,7 +116,7 @@ class OverlayMixer::InputPin final : public AddInterfaces<BaseInputPin, IMixerPi
   }
   HRESULT OnReceive(IMediaSample* sample) override {
     if (video_) return m_.MixAndDeliver(sample);
-    if (m_.overlay_.Receive(slot_, sample, Type()) && m_.State() == State_Running)
+    if (m_.overlay_.Receive(slot_, sample, Type()) && m_.State() != State_Stopped)
       m_.MixStillAgain();
     return S_OK;
   }
@@ -272,13 +272,45 @@ HRESULT OverlayMixer::MixAndDeliver(IMediaSample* in) {
 void OverlayMixer::MixStillAgain() {
   // A picture under way carries the overlay anyway.
   std::unique_lock s(streaming_, std::try_to_lock);
-  if (!s || last_.empty() || State() != State_Running || !output_->IsConnected()) return;
+  if (!s || last_.empty() || State() == State_Stopped || !output_->IsConnected()) return;
   const std::vector<BYTE> picture = last_;
+  if (State() == State_Paused) {
+    // The renderer holds the picture until it runs; it takes the new mix in its place.
+    ComPtr<IHeldPicture> held = HeldPictureDownstream();
+    ComPtr<IMediaSample> out;
+    if (held && SUCCEEDED(Mix(picture.data(), std::nullopt, std::nullopt, false, &out)))
+      held->ReplaceHeldPicture(out.Get());
+    return;
+  }
   Deliver(picture.data(), std::nullopt, std::nullopt, false);
+}
+
+ComPtr<IHeldPicture> OverlayMixer::HeldPictureDownstream() {
+  ComPtr<IHeldPicture> held;
+  ComPtr<IPin> peer(output_->Peer());
+  PIN_INFO info;
+  if (!peer || FAILED(peer->QueryPinInfo(&info)) || !info.pFilter) return held;
+  info.pFilter->QueryInterface(IIDOf<IHeldPicture>(), held.PutVoid());
+  info.pFilter->Release();
+  return held;
 }
 
 HRESULT OverlayMixer::Deliver(const BYTE* picture, std::optional<REFERENCE_TIME> start,
                               std::optional<REFERENCE_TIME> end, bool discontinuity) {
+  ComPtr<IMediaSample> out;
+  HRESULT hr = Mix(picture, start, end, discontinuity, &out);
+  if (FAILED(hr)) return hr;
+  if (formatChanged_) {
+    AM_MEDIA_TYPE t = MakeI420Type(current_);
+    out->SetMediaType(&t);
+    formatChanged_ = false;
+  }
+  return output_->Deliver(out.Get());
+}
+
+HRESULT OverlayMixer::Mix(const BYTE* picture, std::optional<REFERENCE_TIME> start,
+                          std::optional<REFERENCE_TIME> end, bool discontinuity,
+                          ComPtr<IMediaSample>* mixed) {
   const LONG size = I420Size(current_.width, current_.height);
   ComPtr<IMediaSample> out;
   HRESULT hr = output_->GetDeliveryBuffer(out.Put());
@@ -303,12 +335,8 @@ HRESULT OverlayMixer::Deliver(const BYTE* picture, std::optional<REFERENCE_TIME>
   }
   out->SetSyncPoint(1);
   out->SetDiscontinuity(discontinuity);
-  if (formatChanged_) {
-    AM_MEDIA_TYPE t = MakeI420Type(current_);
-    out->SetMediaType(&t);
-    formatChanged_ = false;
-  }
-  return output_->Deliver(out.Get());
+  *mixed = std::move(out);
+  return S_OK;
 }
 
 HRESULT OverlayMixer::SetColorKey(const COLORKEY* key) {

@@ -19,6 +19,7 @@
 #include "platform/media/BasePin.h"
 #include "platform/media/ColorControls.h"
 #include "platform/media/IDDrawExclModeVideo.h"
+#include "platform/media/IHeldPicture.h"
 #include "platform/media/IOverlayKeying.h"
 #include "platform/media/OverlayCompositor.h"
 #include "platform/media/VideoFormat.h"
@@ -64,9 +65,14 @@ class OverlayMixer final : public AddInterfaces<BaseFilter, IDDrawExclModeVideo,
   // kept for the application thread's questions and told to the callback.
   void TakeShown(const PictureFormat& f);
   // An overlay input's streaming thread: mixes the last picture again with the overlays and
-  // delivers it untimed, so a still picture shows an overlay that changes over it.
+  // delivers it untimed, so a still picture shows an overlay that changes over it; while
+  // paused the renderer takes it in place of the picture it holds.
   void MixStillAgain();
-  // streaming_ held.
+  ComPtr<IHeldPicture> HeldPictureDownstream();
+  // streaming_ held. Mix: the picture with colour controls and overlays, in an output buffer;
+  // Deliver: mixed and sent on, with the format change that is due.
+  HRESULT Mix(const BYTE* picture, std::optional<REFERENCE_TIME> start,
+              std::optional<REFERENCE_TIME> end, bool discontinuity, ComPtr<IMediaSample>* mixed);
   HRESULT Deliver(const BYTE* picture, std::optional<REFERENCE_TIME> start,
                   std::optional<REFERENCE_TIME> end, bool discontinuity);
 

@@ -283,6 +283,14 @@ HRESULT VideoRenderer::SetClockScheduling(BOOL waitForClock) {
   return S_OK;
 }
 
+HRESULT VideoRenderer::ReplaceHeldPicture(IMediaSample* sample) {
+  if (!sample) return E_POINTER;
+  if (State() != State_Paused || !surface_->HasPicture()) return VFW_E_WRONG_STATE;
+  if (!surface_->ReplacePicture(sample)) return E_INVALIDARG;
+  RequestRepaint();
+  return S_OK;
+}
+
 HRESULT VideoRenderer::GetPresentedImage(PresentedImage* out) {
   if (!out) return E_POINTER;
   const QImage image = surface_->Image();

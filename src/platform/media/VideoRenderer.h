@@ -20,6 +20,7 @@
 
 #include "platform/media/AddInterfaces.h"
 #include "platform/media/BaseRenderer.h"
+#include "platform/media/IHeldPicture.h"
 #include "platform/media/IRendererScheduling.h"
 #include "platform/media/IVideoPresentation.h"
 #include "platform/media/IOverlayKeying.h"
@@ -34,7 +35,7 @@ namespace kavoro::media {
 
 class VideoRenderer final
     : public AddInterfaces<BaseRenderer, IVideoWindow, IBasicVideo2, IVideoPresentation,
-                           IRendererScheduling> {
+                           IRendererScheduling, IHeldPicture> {
  public:
   // Made on the GUI thread when a GUI application exists, the renderer has a window;
   // otherwise it presents off-screen.
@@ -127,6 +128,9 @@ class VideoRenderer final
 
   // IRendererScheduling.
   HRESULT SetClockScheduling(BOOL waitForClock) override;
+
+  // IHeldPicture.
+  HRESULT ReplaceHeldPicture(IMediaSample* sample) override;
 
  protected:
   ~VideoRenderer() override;

@@ -42,6 +42,17 @@ bool VideoSurface::Present(IMediaSample* sample, const PictureFormat& format) {
   return ConvertLocked();
 }
 
+bool VideoSurface::ReplacePicture(IMediaSample* sample) {
+  std::lock_guard g(lock_);
+  if (!sample_ || sample->GetActualDataLength() < I420Size(format_.width, format_.height))
+    return false;
+  sample_ = ComPtr<IMediaSample>(sample);
+  REFERENCE_TIME start = 0, end = 0;
+  if (SUCCEEDED(sample->GetTime(&start, &end))) time_ = start;
+  MixLocked();
+  return ConvertLocked();
+}
+
 void VideoSurface::Refresh() {
   std::lock_guard g(lock_);
   if (!sample_) return;

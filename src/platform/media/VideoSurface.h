@@ -32,6 +32,9 @@ class VideoSurface {
   // Any thread. Takes the picture (holding the sample) and converts it. False when the
   // picture cannot be converted.
   bool Present(IMediaSample* sample, const PictureFormat& format);
+  // Any thread. Takes `sample` in place of the held picture, in the held picture's format;
+  // false when none is held or the sample is too small for it.
+  bool ReplacePicture(IMediaSample* sample);
   // Blends and converts the held picture again (after a geometry or overlay change). Any
   // thread.
   void Refresh();
