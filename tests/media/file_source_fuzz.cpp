@@ -88,11 +88,20 @@ class Sink final : public BaseFilter {
   bool end_ = false;  // guarded by lock_
 };
 
+// The file the source reads; removed when the process ends.
+struct InputFile {
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("kavoro-fuzz-input-" + std::to_string(getpid())))
+                               .string();
+  ~InputFile() {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+  }
+};
+
 const std::string& InputPath() {
-  static const std::string path = (std::filesystem::temp_directory_path() /
-                                   ("kavoro-fuzz-input-" + std::to_string(getpid())))
-                                      .string();
-  return path;
+  static const InputFile file;
+  return file.path;
 }
 
 void StreamToTheEnd(std::vector<ComPtr<Sink>>& sinks) {
