@@ -1,19 +1,26 @@
 // The DVD graph's video path on the fixture disc, through the default renderer and through
-// the Overlay Mixer into the classic renderer: the display shape they report, and the menu
-// highlight over a paused picture.
+// the Overlay Mixer into the classic renderer: the display shape they report, the menu
+// highlight over a paused picture, and activation told to the subpicture side.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 #include "dvd/DvdTestSupport.h"
 #include "platform/com/ComPtr.h"
+#include "platform/media/AddInterfaces.h"
+#include "platform/media/BaseFilter.h"
+#include "platform/media/BasePin.h"
 #include "platform/media/IDDrawExclModeVideo.h"
 #include "platform/media/IVideoPresentation.h"
 #include "platform/media/IVideoWindow.h"
-#include "platform/media/dvd/IDvdControl2.h"
-#include "support/WaitFor.h"
 #include "platform/media/MediaClasses.h"
+#include "platform/media/dvd/IDvdControl2.h"
+#include "platform/media/dvd/ISubpictureNavigation.h"
+#include "support/WaitFor.h"
 
 namespace kavoro::testing {
 namespace {
@@ -43,6 +50,7 @@ bool Yellowish(std::uint32_t p) {
 
 // Yellow pixels along the top edge of button `b` (from 1) of a picture of any size.
 int LitPixels(const PresentedImage& image, int b) {
+  if (image.width <= 0) return 0;
   int n = 0;
   for (LONG x = kButtonLeft + 10; x < kButtonRight - 10; x += 4)
     for (LONG y = kButtonTops[b - 1] + 1; y < kButtonTops[b - 1] + 5; ++y)
@@ -51,6 +59,52 @@ int LitPixels(const PresentedImage& image, int b) {
                : 0;
   return n;
 }
+
+// Takes the navigator's subpicture units in place of the decoder and keeps the button
+// states the navigator tells it through the side channel.
+class NavigationRecorder final : public media::BaseFilter {
+ public:
+  struct Told {
+    ULONG button;
+    bool action;
+  };
+  NavigationRecorder() : BaseFilter(GUID_NULL) { in_ = MakePin<In>(*this); }
+  IPin* Input() { return in_; }
+  std::vector<Told> Buttons() {
+    std::lock_guard g(lock_);
+    return told_;
+  }
+
+ private:
+  class In final : public media::AddInterfaces<media::BaseInputPin, ISubpictureNavigation> {
+   public:
+    explicit In(NavigationRecorder& r) : AddInterfaces(r, "In"), r_(r) {}
+    HRESULT SetPalette(const DvdPalette&) override { return S_OK; }
+    HRESULT SetHighlight(REFERENCE_TIME, REFERENCE_TIME, const DvdHighlightInfo&) override {
+      return S_OK;
+    }
+    HRESULT SetSelectedButton(ULONG button, BOOL action) override {
+      std::lock_guard g(r_.lock_);
+      r_.told_.push_back({button, action != 0});
+      return S_OK;
+    }
+    HRESULT SetSubpictureShown(BOOL) override { return S_OK; }
+    HRESULT DropUnits() override { return S_OK; }
+    HRESULT GetShownButtons(DvdHighlightInfo*) override { return S_FALSE; }
+
+   protected:
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE& t) override {
+      return t.majortype == MEDIATYPE_Subpicture ? S_OK : S_FALSE;
+    }
+    HRESULT OnReceive(IMediaSample*) override { return S_OK; }
+
+   private:
+    NavigationRecorder& r_;
+  };
+  In* in_;
+  std::mutex lock_;
+  std::vector<Told> told_;  // guarded by lock_
+};
 
 class DvdVideoTest : public DvdBuilderTest {
  protected:
@@ -129,6 +183,59 @@ TEST_F(DvdVideoTest, APausedMenuShowsTheNewSelectionAtOnce) {
     OAFilterState s;
     EXPECT_EQ(control->GetState(0, &s), S_OK);
     EXPECT_EQ(s, State_Paused);
+    TearDown();
+    SetUp();
+  }
+}
+
+// An activated button is drawn in its action colours until the navigation moves on: the
+// navigator tells the subpicture side so, for activation of the selection and at a position.
+TEST_F(DvdVideoTest, ActivationIsToldToTheSubpictureSide) {
+  struct Case {
+    const char* name;
+    std::function<HRESULT(IDvdControl2*)> activate;
+    ULONG button;
+  } cases[] = {
+      {"the selection (button 1, \"Play movie\")", [](IDvdControl2* d) { return d->ActivateButton(); },
+       1},
+      {"at a position (button 3, the root menu)",
+       [](IDvdControl2* d) { return d->ActivateAtPosition({360, 455}); }, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    AM_DVD_RENDERSTATUS status;
+    ASSERT_EQ(
+        builder->RenderDvdVideoVolume(Disc().string().c_str(), AM_DVD_HWDEC_PREFER, &status),
+        S_OK);
+    ComPtr<IBaseFilter> navigator = FilterOfClass(graph.Get(), CLSID_KavoroDvdNavigator);
+    ASSERT_TRUE(navigator);
+    ComPtr<IPin> units, decoder;
+    ASSERT_EQ(navigator->FindPin("SubPicture", units.Put()), S_OK);
+    ASSERT_EQ(units->ConnectedTo(decoder.Put()), S_OK);
+    ASSERT_EQ(graph->Disconnect(units.Get()), S_OK);
+    ASSERT_EQ(graph->Disconnect(decoder.Get()), S_OK);
+    ComPtr<NavigationRecorder> recorder = MakeCom<NavigationRecorder>();
+    ASSERT_EQ(graph->AddFilter(recorder.Get(), "Recorder"), S_OK);
+    ASSERT_EQ(graph->ConnectDirect(units.Get(), recorder->Input(), nullptr), S_OK);
+    ComPtr<IDvdControl2> dvd;
+    ASSERT_EQ(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid()), S_OK);
+
+    ASSERT_TRUE(SUCCEEDED(control->Run()));
+    std::vector<Event> seen;
+    ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_STILL_ON, std::nullopt, seen));
+    auto activations = [&] {
+      std::vector<ULONG> a;
+      for (const auto& t : recorder->Buttons())
+        if (t.action) a.push_back(t.button);
+      return a;
+    };
+    EXPECT_TRUE(activations().empty());  // selection alone is not activation
+    ASSERT_EQ(c.activate(dvd.Get()), S_OK);
+    ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_DOMAIN_CHANGE, std::nullopt, seen));
+    EXPECT_EQ(activations(), std::vector<ULONG>{c.button});
+    // Where the jump leads, the selection is told again without the action state.
+    EXPECT_TRUE(
+        WaitFor([&] { return !recorder->Buttons().back().action; }, std::chrono::seconds(5)));
     TearDown();
     SetUp();
   }

@@ -554,6 +554,38 @@ TEST_F(SubpictureDecoderTest, TheHighlightFollowsThePacketOfThePictureOnScreen) 
   EXPECT_EQ(unlit[2], 0);
 }
 
+// An activated button takes its action colours until the navigator tells the selection again.
+TEST_F(SubpictureDecoderTest, AnActivatedButtonIsDrawnInItsActionColours) {
+  UnitSpec s = WideSpec();
+  s.contrasts = 0;
+  DvdHighlightInfo info;
+  info.hasButtons = true;
+  info.buttons = {{10, 20, 19, 24, 1}};  // the unit lies at rows 20..24
+  info.colors[0][DvdHighlightInfo::kSelection] = (0x3210u << 16) | 0xFFF0u;  // 1, 2, 3 opaque
+  info.colors[0][DvdHighlightInfo::kAction] = (0x3210u << 16) | 0xFF00u;     // 2 and 3
+  auto opaque = [&](std::uint8_t least) {
+    int n = 0;
+    for (const auto& row : s.rows)
+      for (LONG x = 10; x <= 19; ++x) n += row[x - s.x] >= least ? 1 : 0;
+    return n;
+  };
+  ComPtr<ISubpictureNavigation> nav = source->Navigation();
+  constexpr REFERENCE_TIME kTenSeconds = 100000000;
+  ASSERT_EQ(nav->SetHighlight(0, kTenSeconds, info), S_OK);
+  ASSERT_EQ(nav->SetSelectedButton(1, 0), S_OK);
+  ASSERT_EQ(source->Send(MakeUnit(s), 0), S_OK);
+  ASSERT_EQ(AfterPictures(1).size(), 1u);
+  ASSERT_EQ(nav->SetSelectedButton(1, 1), S_OK);
+  ASSERT_EQ(AfterPictures(2).size(), 2u);
+  ASSERT_EQ(nav->SetSelectedButton(1, 0), S_OK);
+  const std::vector<int> shown = AfterPictures(3);
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[0], opaque(1));
+  EXPECT_EQ(shown[1], opaque(2));
+  EXPECT_LT(shown[1], shown[0]);
+  EXPECT_EQ(shown[2], opaque(1));
+}
+
 // ---------------------------------------------------------------------------------------------
 // The DVD graph on the fixture disc.
 

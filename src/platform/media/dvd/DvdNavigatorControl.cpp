@@ -195,7 +195,14 @@ HRESULT DvdNavigator::ActivateButton() {
   }
   Impl* i = impl_.get();
   return i->Post(
-      [i] { return Result(dvdnav_button_activate(i->nav, dvdnav_get_current_nav_pci(i->nav))); },
+      [i] {
+        int32_t b = 0;
+        dvdnav_get_current_highlight(i->nav, &b);
+        const HRESULT hr =
+            Result(dvdnav_button_activate(i->nav, dvdnav_get_current_nav_pci(i->nav)));
+        if (SUCCEEDED(hr)) i->Activated(static_cast<ULONG>(b));
+        return hr;
+      },
       true, nullptr, true);
 }
 
@@ -231,8 +238,10 @@ HRESULT DvdNavigator::ActivateAtPosition(POINT point) {
   Impl* i = impl_.get();
   return i->Post(
       [i, b] {
-        return Result(dvdnav_button_select_and_activate(
+        const HRESULT hr = Result(dvdnav_button_select_and_activate(
             i->nav, dvdnav_get_current_nav_pci(i->nav), static_cast<int32_t>(b)));
+        if (SUCCEEDED(hr)) i->Activated(b);
+        return hr;
       },
       true, nullptr, true);
 }

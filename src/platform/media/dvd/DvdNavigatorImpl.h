@@ -378,6 +378,11 @@ struct DvdNavigator::Impl {
     if (changed) Event(EC_DVD_BUTTON_CHANGE, static_cast<LONG_PTR>(buttons), b);
     return S_OK;
   }
+  // After an activation: the button is drawn in its action colours until the navigation
+  // moves on (the next navigation packet or highlight tells the selection again).
+  void Activated(ULONG button) {
+    if (spuSink && button) spuSink->SetSelectedButton(button, 1);
+  }
   void EndAwaiting(HRESULT hr) {
     for (auto& c : awaiting) c->End(hr);
     awaiting.clear();
