@@ -108,7 +108,8 @@ class NavigationRecorder final : public media::BaseFilter {
 
 class DvdVideoTest : public DvdBuilderTest {
  protected:
-  // Renders the disc (into `renderer` when one is given) and pauses on the first picture.
+  // Renders the disc (into `renderer` when one is given), runs to the title menu's still and
+  // pauses there.
   void RenderAndPause(const CLSID* renderer) {
     if (renderer) {
       ComPtr<IBaseFilter> r = CreateInstance<IBaseFilter>(*renderer);
@@ -118,7 +119,8 @@ class DvdVideoTest : public DvdBuilderTest {
     AM_DVD_RENDERSTATUS status;
     ASSERT_TRUE(SUCCEEDED(
         builder->RenderDvdVideoVolume(Disc().string().c_str(), AM_DVD_HWDEC_PREFER, &status)));
-    // Paused from running: the menus have no sound for the audio renderer to preroll on.
+    // Paused from running: the menus bring no sound, so a pause from stopped would wait on
+    // the audio renderer.
     ASSERT_TRUE(SUCCEEDED(control->Run()));
     std::vector<Event> seen;
     ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_STILL_ON, std::nullopt, seen));
