@@ -496,8 +496,8 @@ void DvdNavigator::Impl::UpdateStreams() {
   const bool inTitle = dvdnav_is_domain_vts(nav) != 0;
   std::array<std::uint16_t, 8> al;
   std::array<std::uint16_t, 32> sl;
-  al.fill(0xffff);
-  sl.fill(0xffff);
+  al.fill(kNoStream);
+  sl.fill(kNoStream);
   ULONG ac = 0, sc = 0;
   if (inTitle && currentVts > 0 && static_cast<std::size_t>(currentVts) < titleSets.size()) {
     const TitleSetStreams& t = titleSets[static_cast<std::size_t>(currentVts)];

@@ -7,6 +7,29 @@ namespace kavoro::media {
 
 namespace {
 HRESULT Result(dvdnav_status_t s) { return s == DVDNAV_STATUS_OK ? S_OK : E_FAIL; }
+
+// The domain checks of commands that work only in a title, or only in a menu.
+HRESULT NeedTitle(DvdNavigator::Impl* i) {
+  std::lock_guard g(i->m);
+  return i->snap.domain == DVD_DOMAIN_Title ? S_OK : VFW_E_DVD_INVALIDDOMAIN;
+}
+HRESULT NeedMenu(DvdNavigator::Impl* i) {
+  std::lock_guard g(i->m);
+  return i->snap.domain == DVD_DOMAIN_Title || i->snap.domain == DVD_DOMAIN_Stop
+             ? VFW_E_DVD_INVALIDDOMAIN
+             : S_OK;
+}
+
+// The button on screen at a picture point, for a command that selects or activates it.
+HRESULT ButtonForPoint(DvdNavigator::Impl* i, POINT point, ULONG* button) {
+  {
+    std::lock_guard g(i->m);
+    *button = i->ButtonOnScreen(point);
+    if (*button && (i->snap.uops & UOP_Select_Or_Activate_Button))
+      return VFW_E_DVD_OPERATION_INHIBITED;
+  }
+  return *button ? S_OK : VFW_E_DVD_NO_BUTTON;
+}
 }  // namespace
 
 #define KAVORO_DVD_CHECK_UOP(bit)                      \
@@ -77,38 +100,33 @@ HRESULT DvdNavigator::StopNavigation() {
 HRESULT DvdNavigator::ReturnFromSubmenu(DWORD, IDvdCmd** cmd) {
   if (cmd) *cmd = nullptr;
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
-  {
-    std::lock_guard g(impl_->m);
-    if (impl_->snap.domain == DVD_DOMAIN_Title || impl_->snap.domain == DVD_DOMAIN_Stop)
-      return VFW_E_DVD_INVALIDDOMAIN;
-  }
+  if (const HRESULT hr = NeedMenu(impl_.get()); FAILED(hr)) return hr;
   KAVORO_DVD_CHECK_UOP(UOP_ReturnFromSubMenu);
   Impl* i = impl_.get();
   return i->Post([i] { return Result(dvdnav_go_up(i->nav)); }, true, cmd);
 }
 
-HRESULT DvdNavigator::PlayNextChapter(DWORD, IDvdCmd** cmd) {
+namespace {
+// A step to the next or the previous chapter of the title playing.
+HRESULT PostChapterStep(DvdNavigator::Impl* i, ULONG uop, dvdnav_status_t (*step)(dvdnav_t*),
+                        IDvdCmd** cmd) {
   if (cmd) *cmd = nullptr;
-  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (!i->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (const HRESULT hr = NeedTitle(i); FAILED(hr)) return hr;
   {
-    std::lock_guard g(impl_->m);
-    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+    std::lock_guard g(i->m);
+    if (i->snap.uops & uop) return VFW_E_DVD_OPERATION_INHIBITED;
   }
-  KAVORO_DVD_CHECK_UOP(UOP_PlayNext_Chapter);
-  Impl* i = impl_.get();
-  return i->Post([i] { return Result(dvdnav_next_pg_search(i->nav)); }, true, cmd);
+  return i->Post([i, step] { return Result(step(i->nav)); }, true, cmd);
+}
+}  // namespace
+
+HRESULT DvdNavigator::PlayNextChapter(DWORD, IDvdCmd** cmd) {
+  return PostChapterStep(impl_.get(), UOP_PlayNext_Chapter, &dvdnav_next_pg_search, cmd);
 }
 
 HRESULT DvdNavigator::PlayPrevChapter(DWORD, IDvdCmd** cmd) {
-  if (cmd) *cmd = nullptr;
-  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
-  {
-    std::lock_guard g(impl_->m);
-    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
-  }
-  KAVORO_DVD_CHECK_UOP(UOP_PlayPrev_Chapter);
-  Impl* i = impl_.get();
-  return i->Post([i] { return Result(dvdnav_prev_pg_search(i->nav)); }, true, cmd);
+  return PostChapterStep(impl_.get(), UOP_PlayPrev_Chapter, &dvdnav_prev_pg_search, cmd);
 }
 
 HRESULT DvdNavigator::ShowMenu(DVD_MENU_ID menu, DWORD, IDvdCmd** cmd) {
@@ -131,11 +149,7 @@ HRESULT DvdNavigator::ShowMenu(DVD_MENU_ID menu, DWORD, IDvdCmd** cmd) {
 HRESULT DvdNavigator::Resume(DWORD, IDvdCmd** cmd) {
   if (cmd) *cmd = nullptr;
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
-  {
-    std::lock_guard g(impl_->m);
-    if (impl_->snap.domain == DVD_DOMAIN_Title || impl_->snap.domain == DVD_DOMAIN_Stop)
-      return VFW_E_DVD_INVALIDDOMAIN;
-  }
+  if (const HRESULT hr = NeedMenu(impl_.get()); FAILED(hr)) return hr;
   KAVORO_DVD_CHECK_UOP(UOP_Resume);
   Impl* i = impl_.get();
   return i->Post(
@@ -209,13 +223,7 @@ HRESULT DvdNavigator::ActivateButton() {
 HRESULT DvdNavigator::SelectAtPosition(POINT point) {
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
   ULONG b;
-  {
-    std::lock_guard g(impl_->m);
-    b = impl_->ButtonOnScreen(point);
-    if (b && (impl_->snap.uops & UOP_Select_Or_Activate_Button))
-      return VFW_E_DVD_OPERATION_INHIBITED;
-  }
-  if (!b) return VFW_E_DVD_NO_BUTTON;
+  if (const HRESULT hr = ButtonForPoint(impl_.get(), point, &b); FAILED(hr)) return hr;
   Impl* i = impl_.get();
   return i->Post(
       [i, b] {
@@ -228,13 +236,7 @@ HRESULT DvdNavigator::SelectAtPosition(POINT point) {
 HRESULT DvdNavigator::ActivateAtPosition(POINT point) {
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
   ULONG b;
-  {
-    std::lock_guard g(impl_->m);
-    b = impl_->ButtonOnScreen(point);
-    if (b && (impl_->snap.uops & UOP_Select_Or_Activate_Button))
-      return VFW_E_DVD_OPERATION_INHIBITED;
-  }
-  if (!b) return VFW_E_DVD_NO_BUTTON;
+  if (const HRESULT hr = ButtonForPoint(impl_.get(), point, &b); FAILED(hr)) return hr;
   Impl* i = impl_.get();
   return i->Post(
       [i, b] {
@@ -287,42 +289,39 @@ HRESULT DvdNavigator::PlayBackwards(double speed, DWORD, IDvdCmd** cmd) {
   return PostRate(impl_.get(), speed, true, cmd);
 }
 
-HRESULT DvdNavigator::SelectAudioStream(ULONG stream, DWORD, IDvdCmd** cmd) {
+namespace {
+// The user's choice of an audio or subpicture stream: checked against the title's streams on
+// the application thread, switched to on the streaming thread.
+using Snapshot = DvdNavigator::Impl::Snapshot;
+template <class Langs>
+HRESULT PostStreamChoice(DvdNavigator::Impl* i, ULONG stream, ULONG Snapshot::*count,
+                         Langs Snapshot::*langs, ULONG uop,
+                         void (DvdNavigator::Impl::*switchTo)(ULONG), IDvdCmd** cmd) {
   if (cmd) *cmd = nullptr;
-  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  if (!i->nav) return VFW_E_DVD_GRAPHNOTREADY;
   {
-    std::lock_guard g(impl_->m);
-    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
-    if (stream >= impl_->snap.audioCount || impl_->snap.audioLang[stream] == 0xffff)
-      return E_INVALIDARG;
-    if (impl_->snap.uops & UOP_Select_Audio_Stream) return VFW_E_DVD_OPERATION_INHIBITED;
+    std::lock_guard g(i->m);
+    if (i->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
+    if (stream >= i->snap.*count || (i->snap.*langs)[stream] == kNoStream) return E_INVALIDARG;
+    if (i->snap.uops & uop) return VFW_E_DVD_OPERATION_INHIBITED;
   }
-  Impl* i = impl_.get();
   return i->Post(
-      [i, stream] {
-        i->SwitchAudio(stream);
+      [i, stream, switchTo] {
+        (i->*switchTo)(stream);
         return S_OK;
       },
       false, cmd);
 }
+}  // namespace
+
+HRESULT DvdNavigator::SelectAudioStream(ULONG stream, DWORD, IDvdCmd** cmd) {
+  return PostStreamChoice(impl_.get(), stream, &Snapshot::audioCount, &Snapshot::audioLang,
+                          UOP_Select_Audio_Stream, &Impl::SwitchAudio, cmd);
+}
 
 HRESULT DvdNavigator::SelectSubpictureStream(ULONG stream, DWORD, IDvdCmd** cmd) {
-  if (cmd) *cmd = nullptr;
-  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
-  {
-    std::lock_guard g(impl_->m);
-    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
-    if (stream >= impl_->snap.spuCount || impl_->snap.spuLang[stream] == 0xffff)
-      return E_INVALIDARG;
-    if (impl_->snap.uops & UOP_Select_SubPic_Stream) return VFW_E_DVD_OPERATION_INHIBITED;
-  }
-  Impl* i = impl_.get();
-  return i->Post(
-      [i, stream] {
-        i->SwitchSpu(stream);
-        return S_OK;
-      },
-      false, cmd);
+  return PostStreamChoice(impl_.get(), stream, &Snapshot::spuCount, &Snapshot::spuLang,
+                          UOP_Select_SubPic_Stream, &Impl::SwitchSpu, cmd);
 }
 
 HRESULT DvdNavigator::SetSubpictureState(BOOL on, DWORD, IDvdCmd** cmd) {
@@ -346,10 +345,7 @@ HRESULT DvdNavigator::SetSubpictureState(BOOL on, DWORD, IDvdCmd** cmd) {
 HRESULT DvdNavigator::SelectAngle(ULONG angle, DWORD, IDvdCmd** cmd) {
   if (cmd) *cmd = nullptr;
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
-  {
-    std::lock_guard g(impl_->m);
-    if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
-  }
+  if (const HRESULT hr = NeedTitle(impl_.get()); FAILED(hr)) return hr;
   if (angle < 1 || angle > 9) return E_INVALIDARG;
   KAVORO_DVD_CHECK_UOP(UOP_Select_Angle);
   Impl* i = impl_.get();

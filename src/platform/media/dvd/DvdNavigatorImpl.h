@@ -38,6 +38,9 @@ constexpr std::int64_t kNoPts = INT64_MIN;
 // Data after a jump is timed this far ahead of the clock, so the decoders have time to fill.
 constexpr std::int64_t kResyncLead90k = 90000 / 5;
 
+// The language slot of a stream number the title does not have.
+constexpr std::uint16_t kNoStream = 0xffff;
+
 inline REFERENCE_TIME From90k(std::int64_t t) { return t * 1000 / 9; }
 
 // Prohibited user operations as the platform numbers them (the disc's order).

@@ -98,7 +98,7 @@ HRESULT DvdNavigator::GetAudioLanguage(ULONG stream, LCID* language) {
   if (!language) return E_POINTER;
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
   std::lock_guard g(impl_->m);
-  if (stream >= 8 || impl_->snap.audioLang[stream] == 0xffff) return E_INVALIDARG;
+  if (stream >= 8 || impl_->snap.audioLang[stream] == kNoStream) return E_INVALIDARG;
   *language = LanguageFromDiscCode(impl_->snap.audioLang[stream]);
   return S_OK;
 }
@@ -107,7 +107,7 @@ HRESULT DvdNavigator::GetSubpictureLanguage(ULONG stream, LCID* language) {
   if (!language) return E_POINTER;
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
   std::lock_guard g(impl_->m);
-  if (stream >= 32 || impl_->snap.spuLang[stream] == 0xffff) return E_INVALIDARG;
+  if (stream >= 32 || impl_->snap.spuLang[stream] == kNoStream) return E_INVALIDARG;
   *language = LanguageFromDiscCode(impl_->snap.spuLang[stream]);
   return S_OK;
 }
