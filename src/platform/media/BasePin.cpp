@@ -294,4 +294,25 @@ HRESULT BaseOutputPin::DeliverNewSegment(REFERENCE_TIME start, REFERENCE_TIME st
   return peer ? peer->NewSegment(start, stop, rate) : VFW_E_NOT_CONNECTED;
 }
 
+FixedTypeOutputPin::FixedTypeOutputPin(BaseFilter& filter, std::string name, AM_MEDIA_TYPE type,
+                                       LONG buffers, LONG bytes)
+    : BaseOutputPin(filter, std::move(name)), offered_(std::move(type)), buffers_(buffers),
+      bytes_(bytes) {}
+
+HRESULT FixedTypeOutputPin::CheckMediaType(const AM_MEDIA_TYPE& type) {
+  return type == offered_ ? S_OK : S_FALSE;
+}
+
+HRESULT FixedTypeOutputPin::GetMediaType(int index, AM_MEDIA_TYPE* type) {
+  if (index != 0) return S_FALSE;
+  *type = offered_;
+  return S_OK;
+}
+
+HRESULT FixedTypeOutputPin::DecideBufferSize(ALLOCATOR_PROPERTIES* props) {
+  props->cBuffers = buffers_;
+  props->cbBuffer = bytes_;
+  return S_OK;
+}
+
 }  // namespace kavoro::media

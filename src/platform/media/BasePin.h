@@ -159,4 +159,26 @@ class BaseOutputPin : public BasePin {
   ComPtr<IMemInputPin> input_;
 };
 
+// An output pin that offers exactly one media type, fixed when it is made, and asks for a fixed
+// pool of buffers whatever it connects to.
+class FixedTypeOutputPin : public BaseOutputPin {
+ public:
+  FixedTypeOutputPin(BaseFilter& filter, std::string name, AM_MEDIA_TYPE type, LONG buffers,
+                     LONG bytes);
+
+  // Any thread: constant after construction.
+  const AM_MEDIA_TYPE& Offered() const { return offered_; }
+  LONG BufferBytes() const { return bytes_; }
+
+ protected:
+  HRESULT CheckMediaType(const AM_MEDIA_TYPE& type) override;
+  HRESULT GetMediaType(int index, AM_MEDIA_TYPE* type) override;
+  HRESULT DecideBufferSize(ALLOCATOR_PROPERTIES* props) override;
+
+ private:
+  const AM_MEDIA_TYPE offered_;
+  const LONG buffers_;
+  const LONG bytes_;
+};
+
 }  // namespace kavoro::media

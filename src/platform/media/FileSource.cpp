@@ -53,25 +53,14 @@ bool Refused(const char* formatName) {
 
 }  // namespace
 
-class FileSource::OutputPin final : public BaseOutputPin {
+class FileSource::OutputPin final : public FixedTypeOutputPin {
  public:
   OutputPin(FileSource& f, std::string name, AM_MEDIA_TYPE type)
-      : BaseOutputPin(f, std::move(name)), f_(f), offered_(std::move(type)) {}
+      : FixedTypeOutputPin(f, std::move(name), std::move(type), kSourceBuffers,
+                           kSourceBufferBytes),
+        f_(f) {}
 
  protected:
-  HRESULT CheckMediaType(const AM_MEDIA_TYPE& type) override {
-    return type == offered_ ? S_OK : S_FALSE;
-  }
-  HRESULT GetMediaType(int index, AM_MEDIA_TYPE* type) override {
-    if (index != 0) return S_FALSE;
-    *type = offered_;
-    return S_OK;
-  }
-  HRESULT DecideBufferSize(ALLOCATOR_PROPERTIES* props) override {
-    props->cBuffers = kSourceBuffers;
-    props->cbBuffer = kSourceBufferBytes;
-    return S_OK;
-  }
   HRESULT QueryExtraInterface(REFIID riid, void** ppv) override {
     if (riid == IIDOf<IMediaSeeking>()) {
       *ppv = static_cast<IMediaSeeking*>(&f_);
@@ -83,7 +72,6 @@ class FileSource::OutputPin final : public BaseOutputPin {
 
  private:
   FileSource& f_;
-  const AM_MEDIA_TYPE offered_;
 };
 
 FileSource::FileSource() : AddInterfaces(CLSID_KavoroFileSource) {}

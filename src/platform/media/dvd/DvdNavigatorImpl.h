@@ -108,34 +108,10 @@ class DvdCmd final : public ComObject<IDvdCmd> {
   HRESULT result_ = S_OK;
 };
 
-class NavPin final : public BaseOutputPin {
+class NavPin final : public FixedTypeOutputPin {
  public:
-  NavPin(BaseFilter& f, std::string name, AM_MEDIA_TYPE type, LONG buffers, LONG bytes)
-      : BaseOutputPin(f, std::move(name)), offered_(std::move(type)), buffers_(buffers),
-        bytes_(bytes) {}
-  const AM_MEDIA_TYPE& Offered() const { return offered_; }
-  LONG BufferBytes() const { return bytes_; }
+  using FixedTypeOutputPin::FixedTypeOutputPin;
   bool discontinuity = true;  // streaming thread
-
- protected:
-  HRESULT CheckMediaType(const AM_MEDIA_TYPE& type) override {
-    return type == offered_ ? S_OK : S_FALSE;
-  }
-  HRESULT GetMediaType(int index, AM_MEDIA_TYPE* type) override {
-    if (index != 0) return S_FALSE;
-    *type = offered_;
-    return S_OK;
-  }
-  HRESULT DecideBufferSize(ALLOCATOR_PROPERTIES* props) override {
-    props->cBuffers = buffers_;
-    props->cbBuffer = bytes_;
-    return S_OK;
-  }
-
- private:
-  const AM_MEDIA_TYPE offered_;
-  const LONG buffers_;
-  const LONG bytes_;
 };
 
 struct ParserFreer {
