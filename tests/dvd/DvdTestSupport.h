@@ -1,9 +1,10 @@
 #pragma once
-// What the DVD tests share: the fixture disc, waiting for events, and a rendered DVD graph
-// (a session begins in the title menu).
+// What the DVD tests share: the fixture disc and its menu buttons, waiting for events, and a
+// rendered DVD graph (a session begins in the title menu).
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "platform/media/IFilterGraph.h"
 #include "platform/media/IMediaControl.h"
 #include "platform/media/IMediaEvent.h"
+#include "platform/media/IVideoPresentation.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/dvd/DvdPlayback.h"
 #include "platform/media/dvd/IDvdControl2.h"
@@ -51,6 +53,33 @@ inline fs::path DamagedDisc() {
     out << std::string(4096, '\x5a');
   }
   return to;
+}
+
+// Menu buttons of the fixture disc (picture pixels): a 6-pixel frame along the inside of
+// each, yellow when selected.
+inline constexpr LONG kButtonLeft = 200, kButtonRight = 519;
+inline constexpr LONG kButtonTops[] = {220, 320, 420};
+inline constexpr LONG kDiscWidth = 720, kDiscHeight = 576;
+
+inline bool Yellowish(std::uint32_t p) {
+  const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+  return r > 170 && g > 170 && b < 110;
+}
+
+// The pixel of a picture of any size at a point of the disc's picture.
+inline std::uint32_t DiscPixel(const PresentedImage& image, LONG x, LONG y) {
+  return image.Pixel(x * image.width / kDiscWidth, y * image.height / kDiscHeight);
+}
+
+// Yellow pixels along the top edge of button `b` (from 1), inside its frame, of a picture of
+// any size.
+inline int LitPixels(const PresentedImage& image, int b) {
+  if (image.width <= 0) return 0;
+  int n = 0;
+  for (LONG x = kButtonLeft + 10; x < kButtonRight - 10; x += 4)
+    for (LONG y = kButtonTops[b - 1] + 1; y < kButtonTops[b - 1] + 5; ++y)
+      n += Yellowish(DiscPixel(image, x, y)) ? 1 : 0;
+  return n;
 }
 
 struct Event {

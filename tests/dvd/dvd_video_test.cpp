@@ -37,29 +37,6 @@ ComPtr<IBaseFilter> FilterOfClass(IGraphBuilder* graph, const CLSID& clsid) {
   return {};
 }
 
-// Menu buttons of the fixture disc (picture pixels): a 6-pixel frame along the inside of
-// each, yellow when selected.
-constexpr LONG kButtonLeft = 200, kButtonRight = 519;
-constexpr LONG kButtonTops[] = {220, 320, 420};
-constexpr LONG kDiscWidth = 720, kDiscHeight = 576;
-
-bool Yellowish(std::uint32_t p) {
-  const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-  return r > 170 && g > 170 && b < 110;
-}
-
-// Yellow pixels along the top edge of button `b` (from 1) of a picture of any size.
-int LitPixels(const PresentedImage& image, int b) {
-  if (image.width <= 0) return 0;
-  int n = 0;
-  for (LONG x = kButtonLeft + 10; x < kButtonRight - 10; x += 4)
-    for (LONG y = kButtonTops[b - 1] + 1; y < kButtonTops[b - 1] + 5; ++y)
-      n += Yellowish(image.Pixel(x * image.width / kDiscWidth, y * image.height / kDiscHeight))
-               ? 1
-               : 0;
-  return n;
-}
-
 // Takes the navigator's subpicture units in place of the decoder and keeps the button
 // states the navigator tells it through the side channel.
 class NavigationRecorder final : public media::BaseFilter {

@@ -29,6 +29,7 @@
 #include "platform/media/dvd/IDvdInfo2.h"
 #include "platform/media/dvd/SubpictureDecoder.h"
 #include "platform/media/dvd/SubpictureUnit.h"
+#include "dvd/DvdTestSupport.h"
 #include "platform/os/sim/SimPlatform.h"
 #include "support/WaitFor.h"
 
@@ -589,41 +590,15 @@ TEST_F(SubpictureDecoderTest, AnActivatedButtonIsDrawnInItsActionColours) {
 // ---------------------------------------------------------------------------------------------
 // The DVD graph on the fixture disc.
 
-namespace fs = std::filesystem;
-const fs::path kFixtures = KAVORO_FIXTURES_DIR;
-
-fs::path Disc() {
-  static const bool made = [] {
-    const std::string cmd =
-        std::string("bash '") + KAVORO_MAKE_DVD + "' '" + kFixtures.string() + "' >/dev/null";
-    return std::system(cmd.c_str()) == 0;
-  }();
-  EXPECT_TRUE(made);
-  return kFixtures / "DVD";
-}
-
-// Menu buttons of the fixture disc (picture pixels): a 6-pixel frame along the inside of each.
-constexpr LONG kButtonLeft = 200, kButtonRight = 519;
-constexpr LONG kButtonTops[] = {220, 320, 420};
-
-bool Yellowish(std::uint32_t p) {
-  const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-  return r > 170 && g > 170 && b < 110;
-}
 bool Whitish(std::uint32_t p) {
   return ((p >> 16) & 0xFF) > 215 && ((p >> 8) & 0xFF) > 215 && (p & 0xFF) > 215;
 }
 
-class DvdPictureTest : public ::testing::Test {
+class DvdPictureTest : public DvdBuilderTest {
  protected:
   void SetUp() override {
-    os::Sim().Reset();
-    media::RegisterDvdPlayback();
-    builder = CreateInstance<IDvdGraphBuilder>(CLSID_DvdGraphBuilder);
-    ASSERT_TRUE(builder);
-    ASSERT_EQ(builder->GetFiltergraph(graph.Put()), S_OK);
-    control = graph.As<IMediaControl>();
-    events = graph.As<IMediaEventEx>();
+    DvdBuilderTest::SetUp();
+    if (HasFatalFailure()) return;
     AM_DVD_RENDERSTATUS status;
     status.iNumStreamsFailed = 99;
     ASSERT_EQ(builder->RenderDvdVideoVolume(Disc().string().c_str(), AM_DVD_HWDEC_PREFER, &status),
@@ -637,9 +612,6 @@ class DvdPictureTest : public ::testing::Test {
     ASSERT_EQ(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid()), S_OK);
     ASSERT_EQ(builder->GetDvdInterface(IIDOf<IDvdInfo2>(), info.PutVoid()), S_OK);
     ASSERT_EQ(builder->GetDvdInterface(IIDOf<IVideoPresentation>(), presentation.PutVoid()), S_OK);
-  }
-  void TearDown() override {
-    if (control) control->Stop();
   }
   // The class of the filter connected to pin `pin` of the graph's filter of class `clsid`.
   CLSID ClassFeeding(const CLSID& clsid, const char* pin) {
@@ -677,17 +649,8 @@ class DvdPictureTest : public ::testing::Test {
     if (FAILED(presentation->GetPresentedImage(&image)) || image.width <= 0) return false;
     return true;
   }
-  std::uint32_t At(LONG x, LONG y) const {
-    return image.Pixel(x * image.width / 720, y * image.height / 576);
-  }
-  // Yellow pixels along the top edge of button `b` (from 1), inside its frame.
-  int LitPixels(int b) const {
-    int n = 0;
-    for (LONG x = kButtonLeft + 10; x < kButtonRight - 10; x += 4)
-      for (LONG y = kButtonTops[b - 1] + 1; y < kButtonTops[b - 1] + 5; ++y)
-        n += Yellowish(At(x, y)) ? 1 : 0;
-    return n;
-  }
+  std::uint32_t At(LONG x, LONG y) const { return DiscPixel(image, x, y); }
+  int LitPixels(int b) const { return testing::LitPixels(image, b); }
   // White pixels in the band where the subtitles are drawn.
   int SubtitlePixels() const {
     int n = 0;
@@ -704,10 +667,6 @@ class DvdPictureTest : public ::testing::Test {
     q.save(QString::fromStdString((fs::path(dir) / name).string()));
   }
 
-  ComPtr<IDvdGraphBuilder> builder;
-  ComPtr<IGraphBuilder> graph;
-  ComPtr<IMediaControl> control;
-  ComPtr<IMediaEventEx> events;
   ComPtr<IDvdControl2> dvd;
   ComPtr<IDvdInfo2> info;
   ComPtr<IVideoPresentation> presentation;
