@@ -183,6 +183,18 @@ HRESULT DvdNavigator::SelectRelativeButton(DVD_RELATIVE_BUTTON direction) {
       false, nullptr);
 }
 
+namespace {
+// Selects button `button` (from 1) of the menu on screen, told at once.
+HRESULT PostButtonSelect(DvdNavigator::Impl* i, ULONG button) {
+  return i->Post(
+      [i, button] {
+        return i->Selected(dvdnav_button_select(i->nav, dvdnav_get_current_nav_pci(i->nav),
+                                                static_cast<int32_t>(button)));
+      },
+      false, nullptr);
+}
+}  // namespace
+
 HRESULT DvdNavigator::SelectButton(ULONG button) {
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
   {
@@ -191,13 +203,7 @@ HRESULT DvdNavigator::SelectButton(ULONG button) {
     if (button < 1 || button > impl_->snap.buttons) return E_INVALIDARG;
     if (impl_->snap.uops & UOP_Select_Or_Activate_Button) return VFW_E_DVD_OPERATION_INHIBITED;
   }
-  Impl* i = impl_.get();
-  return i->Post(
-      [i, button] {
-        return i->Selected(dvdnav_button_select(i->nav, dvdnav_get_current_nav_pci(i->nav),
-                                                static_cast<int32_t>(button)));
-      },
-      false, nullptr);
+  return PostButtonSelect(impl_.get(), button);
 }
 
 HRESULT DvdNavigator::ActivateButton() {
@@ -224,13 +230,7 @@ HRESULT DvdNavigator::SelectAtPosition(POINT point) {
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
   ULONG b;
   if (const HRESULT hr = ButtonForPoint(impl_.get(), point, &b); FAILED(hr)) return hr;
-  Impl* i = impl_.get();
-  return i->Post(
-      [i, b] {
-        return i->Selected(dvdnav_button_select(i->nav, dvdnav_get_current_nav_pci(i->nav),
-                                                static_cast<int32_t>(b)));
-      },
-      false, nullptr);
+  return PostButtonSelect(impl_.get(), b);
 }
 
 HRESULT DvdNavigator::ActivateAtPosition(POINT point) {
