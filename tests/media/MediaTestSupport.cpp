@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/media/Enumerators.h"
 #include "platform/media/MediaFramework.h"
 
 namespace kavoro::testing {
@@ -179,6 +180,28 @@ std::vector<ComPtr<IBaseFilter>> FiltersOfClass(IFilterGraph* graph, const CLSID
 
 void ClearGraph(IFilterGraph* graph) {
   for (auto& f : FiltersOf(graph)) graph->RemoveFilter(f.Get());
+}
+
+ComPtr<IPin> PinNamed(IBaseFilter* f, const std::string& id) {
+  ComPtr<IPin> p;
+  f->FindPin(id, p.Put());
+  return p;
+}
+
+ComPtr<IPin> FirstFreeInput(IBaseFilter* f) {
+  for (auto& p : media::PinsOf(f))
+    if (!media::IsOutput(p.Get()) && !media::PeerOf(p.Get())) return p;
+  return nullptr;
+}
+
+void PutMixerInFront(const Graph& g, IBaseFilter* mixer, IBaseFilter* renderer) {
+  ComPtr<IPin> rendererIn = media::PinsOf(renderer).front();
+  ComPtr<IPin> decoderOut = media::PeerOf(rendererIn.Get());
+  ASSERT_TRUE(decoderOut);
+  rendererIn->Disconnect();
+  decoderOut->Disconnect();
+  ASSERT_EQ(g.builder->Connect(decoderOut.Get(), PinNamed(mixer, "Input0").Get()), S_OK);
+  ASSERT_EQ(g.builder->Connect(PinNamed(mixer, "Output").Get(), rendererIn.Get()), S_OK);
 }
 
 bool WaitForEvent(IMediaEvent* events, LONG code, int timeoutMs, std::vector<LONG>* seen) {

@@ -50,6 +50,15 @@ std::vector<ComPtr<IBaseFilter>> FiltersOfClass(IFilterGraph* graph, const CLSID
 // Removes every filter.
 void ClearGraph(IFilterGraph* graph);
 
+// The pin of `f` with id `id`, or null.
+ComPtr<IPin> PinNamed(IBaseFilter* f, const std::string& id);
+// The first input pin of `f` that is not connected, or null.
+ComPtr<IPin> FirstFreeInput(IBaseFilter* f);
+// Puts `mixer` (an overlay mixer already in the graph) in front of `renderer`, as the video
+// window does: what fed the renderer's first pin goes to the mixer's video input, and the
+// mixer's output to the renderer.
+void PutMixerInFront(const Graph& g, IBaseFilter* mixer, IBaseFilter* renderer);
+
 // Takes events until `code` comes (true) or an abort event or the timeout (false). The codes
 // seen are appended to `seen` when given.
 bool WaitForEvent(IMediaEvent* events, LONG code, int timeoutMs, std::vector<LONG>* seen = nullptr);

@@ -279,13 +279,8 @@ TEST(CaptionPlayback, CaptionsShowThroughTheOverlayMixer) {
     moved.push_back(from);
   }
   ASSERT_EQ(moved.size(), 2u);
-  auto firstFreeInput = [&] {
-    for (auto& p : media::PinsOf(mixer.Get()))
-      if (!media::IsOutput(p.Get()) && !media::PeerOf(p.Get())) return p;
-    return ComPtr<IPin>();
-  };
   for (ComPtr<IPin> pin : moved) {
-    ComPtr<IPin> input = firstFreeInput();
+    ComPtr<IPin> input = FirstFreeInput(mixer.Get());
     ASSERT_TRUE(input);
     ComPtr<IBaseFilter> owner = media::FilterOf(pin.Get());
     CLSID cls{};

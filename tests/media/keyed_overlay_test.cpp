@@ -36,12 +36,6 @@ class KeyPainter final : public QWidget {
   }
 };
 
-ComPtr<IPin> PinNamed(IBaseFilter* f, const std::string& id) {
-  ComPtr<IPin> p;
-  f->FindPin(id, p.Put());
-  return p;
-}
-
 void Settle() {
   for (int i = 0; i < 5; ++i) {
     os::Sim().ProcessMessages();
@@ -62,12 +56,8 @@ class KeyedOverlayTest : public ::testing::Test {
     ASSERT_EQ(g.builder->RenderFile(Fixture("colors.mpg"), {}), S_OK);  // red first, 4:3
     mixer = CreateInstance<IBaseFilter>(CLSID_OverlayMixer);
     ASSERT_EQ(g.builder->AddFilter(mixer.Get(), "Overlay Mixer"), S_OK);
-    ComPtr<IPin> in = media::PinsOf(renderer.Get()).front();
-    ComPtr<IPin> decoder = media::PeerOf(in.Get());
-    in->Disconnect();
-    decoder->Disconnect();
-    ASSERT_EQ(g.builder->Connect(decoder.Get(), PinNamed(mixer.Get(), "Input0").Get()), S_OK);
-    ASSERT_EQ(g.builder->Connect(PinNamed(mixer.Get(), "Output").Get(), in.Get()), S_OK);
+    PutMixerInFront(g, mixer.Get(), renderer.Get());
+    if (HasFatalFailure()) return;
 
     owner.resize(480, 300);
     owner.setAutoFillBackground(true);

@@ -100,18 +100,6 @@ std::vector<std::string> PinNames(IBaseFilter* f) {
   return names;
 }
 
-ComPtr<IPin> PinNamed(IBaseFilter* f, const std::string& id) {
-  ComPtr<IPin> p;
-  f->FindPin(id, p.Put());
-  return p;
-}
-
-ComPtr<IPin> FirstFreeInput(IBaseFilter* f) {
-  for (auto& p : media::PinsOf(f))
-    if (!media::IsOutput(p.Get()) && !media::PeerOf(p.Get())) return p;
-  return nullptr;
-}
-
 int Red(std::uint32_t p) { return (p >> 16) & 0xFF; }
 int Green(std::uint32_t p) { return (p >> 8) & 0xFF; }
 int Blue(std::uint32_t p) { return p & 0xFF; }
@@ -219,14 +207,8 @@ class OverlayInputsTest : public ::testing::Test {
     if (!throughMixer) return;
     mixer = CreateInstance<IBaseFilter>(CLSID_OverlayMixer);
     ASSERT_EQ(g.builder->AddFilter(mixer.Get(), "Overlay Mixer"), S_OK);
-    ComPtr<IPin> in = media::PinsOf(renderer.Get()).front();
-    ComPtr<IPin> decoder = media::PeerOf(in.Get());
-    in->Disconnect();
-    decoder->Disconnect();
-    ASSERT_EQ(g.builder->Connect(decoder.Get(), FirstFreeInput(mixer.Get()).Get()), S_OK);
-    ComPtr<IPin> out;
-    mixer->FindPin("Output", out.Put());
-    ASSERT_EQ(g.builder->Connect(out.Get(), in.Get()), S_OK);
+    PutMixerInFront(g, mixer.Get(), renderer.Get());
+    if (HasFatalFailure()) return;
     target = mixer;
   }
   ComPtr<OverlaySource> AddSource(const char* name) {

@@ -32,12 +32,6 @@ class Callback final : public ComObject<IDDrawExclModeVideoCallback> {
   std::vector<std::array<DWORD, 4>> sizes;
 };
 
-ComPtr<IPin> PinNamed(IBaseFilter* f, const std::string& id) {
-  ComPtr<IPin> p;
-  f->FindPin(id, p.Put());
-  return p;
-}
-
 class OverlayMixerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -53,14 +47,8 @@ class OverlayMixerTest : public ::testing::Test {
     ASSERT_EQ(g.builder->AddFilter(mixer.Get(), "Overlay Mixer"), S_OK);
     excl = mixer.As<IDDrawExclModeVideo>();
     excl->SetCallbackInterface(callback.Get(), 0);
-    // Put the mixer between the decoder and the renderer, as the video window does.
-    ComPtr<IPin> rendererIn = media::PinsOf(renderer.Get()).front();
-    ComPtr<IPin> decoderOut = media::PeerOf(rendererIn.Get());
-    ASSERT_TRUE(decoderOut);
-    rendererIn->Disconnect();
-    decoderOut->Disconnect();
-    ASSERT_EQ(g.builder->Connect(decoderOut.Get(), PinNamed(mixer.Get(), "Input0").Get()), S_OK);
-    ASSERT_EQ(g.builder->Connect(PinNamed(mixer.Get(), "Output").Get(), rendererIn.Get()), S_OK);
+    PutMixerInFront(g, mixer.Get(), renderer.Get());
+    if (HasFatalFailure()) return;
     config = PinNamed(mixer.Get(), "Input0").As<IMixerPinConfig2>();
     ASSERT_TRUE(config);
   }
