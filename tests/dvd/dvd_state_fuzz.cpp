@@ -2,11 +2,10 @@
 // and no object, or a state whose place is in range and whose saved form is exactly the bytes
 // it was read from. Seeds: dvd_state_seeds writes saved forms of a few places.
 #include <cstdlib>
-#include <cstring>
-#include <vector>
 
 #include "platform/com/storage/Persist.h"
 #include "platform/media/dvd/DvdState.h"
+#include "support/SavedFormCheck.h"
 
 using namespace kavoro;
 using namespace kavoro::media;
@@ -36,15 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(p.audio < kDvdAudioStreams && p.spu < kDvdSubpictureStreams);
   Check(p.angle >= 1 && p.angle <= kDvdAngles && p.time90k >= 0);
   Check(p.domain != DVD_DOMAIN_Title || (p.title >= 1 && p.chapter >= 1));
-  ComPtr<IStream> again;
-  Check(CreateStreamOnMemory(nullptr, 0, again.Put()) == S_OK);
-  Check(OleSaveToStream(state.As<IPersistStream>().Get(), again.Get()) == S_OK);
-  STATSTG st;
-  Check(again->Stat(&st, STATFLAG_NONAME) == S_OK);
-  Check(st.cbSize <= size);
-  std::vector<std::uint8_t> saved(st.cbSize);
-  Check(again->Seek(0, STREAM_SEEK_SET, nullptr) == S_OK);
-  Check(again->Read(saved.data(), static_cast<ULONG>(saved.size()), nullptr) == S_OK);
-  Check(std::memcmp(saved.data(), data, saved.size()) == 0);
+  ULARGE_INTEGER savedSize = 0;
+  Check(testing::SavesAsReadFrom(state.As<IPersistStream>().Get(), data, size, &savedSize));
   return 0;
 }

@@ -2,10 +2,10 @@
 // bytes, the call gives either a failure and no object, or an object whose saved form is
 // exactly the bytes it was read from; and no object is left alive afterwards.
 #include <cstdlib>
-#include <cstring>
 
 #include "TestState.h"
 #include "platform/com/ComPtr.h"
+#include "support/SavedFormCheck.h"
 
 using namespace kavoro;
 using namespace kavoro::test;
@@ -30,20 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
       Check(object != nullptr);
       auto state = ComPtr<ITestState>::Attach(static_cast<ITestState*>(object));
-      ComPtr<IStream> again;
-      Check(CreateStreamOnMemory(nullptr, 0, again.Put()) == S_OK);
-      Check(OleSaveToStream(state.As<IPersistStream>().Get(), again.Get()) == S_OK);
-      STATSTG st;
-      Check(again->Stat(&st, STATFLAG_NONAME) == S_OK);
-      Check(st.cbSize <= size);
-      std::vector<std::uint8_t> saved(st.cbSize);
-      Check(again->Seek(0, STREAM_SEEK_SET, nullptr) == S_OK);
-      Check(again->Read(saved.data(), static_cast<ULONG>(saved.size()), nullptr) == S_OK);
-      Check(saved.empty() || std::memcmp(saved.data(), data, saved.size()) == 0);
+      ULARGE_INTEGER savedSize = 0;
+      Check(testing::SavesAsReadFrom(state.As<IPersistStream>().Get(), data, size, &savedSize));
       // The stream stops right after what the object read.
       ULARGE_INTEGER pos = 0;
       Check(stream->Seek(0, STREAM_SEEK_CUR, &pos) == S_OK);
-      Check(pos == st.cbSize);
+      Check(pos == savedSize);
     }
   }
   Check(g_liveObjects == before);
