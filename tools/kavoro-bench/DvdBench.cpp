@@ -1,12 +1,11 @@
 #include "DvdBench.h"
 
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "CpuTime.h"
 #include "platform/com/ClassRegistry.h"
 #include "platform/media/EventCodes.h"
 #include "platform/media/IFilterGraph.h"
@@ -26,13 +25,6 @@ namespace {
 constexpr LONG kEventWaitMs = 100;
 constexpr int kMaxMinutes = 30;
 constexpr ULONG kTitle = 1;
-
-double CpuSeconds() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 LONGLONG PresentedFrames(const std::vector<ComPtr<IVideoPresentation>>& videos) {
   LONGLONG frames = 0;

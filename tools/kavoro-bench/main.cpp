@@ -4,7 +4,6 @@
 // kavoro-bench --realtime FILE  plays FILE at normal speed; prints
 //                               "frames=N dropped=N wall=SECONDS cpu=SECONDS".
 // kavoro-bench --dvd PATH       plays title 1 of the DVD volume at PATH (DvdBench.h).
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "CpuTime.h"
 #include "DvdBench.h"
 #include "platform/com/ClassRegistry.h"
 #include "platform/media/EventCodes.h"
@@ -30,13 +30,6 @@ namespace {
 
 constexpr LONG kEventWaitMs = 100;
 constexpr int kMaxMinutes = 60;
-
-double CpuSeconds() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 std::vector<ComPtr<IBaseFilter>> Filters(IGraphBuilder* graph) {
   std::vector<ComPtr<IBaseFilter>> out;
@@ -96,7 +89,7 @@ int main(int argc, char** argv) {
   auto control = graph.As<IMediaControl>();
   auto events = graph.As<IMediaEvent>();
   const auto wallStart = std::chrono::steady_clock::now();
-  const double cpuStart = CpuSeconds();
+  const double cpuStart = bench::CpuSeconds();
   hr = control->Run();
   if (FAILED(hr)) {
     std::fprintf(stderr, "Run failed: %s\n", HResultToString(hr).c_str());
@@ -124,7 +117,7 @@ int main(int argc, char** argv) {
   }
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-  const double cpu = CpuSeconds() - cpuStart;
+  const double cpu = bench::CpuSeconds() - cpuStart;
   control->Stop();
   LONGLONG frames = 0, dropped = 0;
   for (auto& v : videos) {
