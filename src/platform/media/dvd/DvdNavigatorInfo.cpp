@@ -94,22 +94,26 @@ HRESULT DvdNavigator::GetCurrentUOPS(ULONG* uops) {
   return S_OK;
 }
 
-HRESULT DvdNavigator::GetAudioLanguage(ULONG stream, LCID* language) {
+namespace {
+// The language of an audio or subpicture stream of the title set, from its table of codes.
+template <std::size_t N>
+HRESULT StreamLanguage(DvdNavigator::Impl* i, const std::array<std::uint16_t, N>& langs,
+                       ULONG stream, LCID* language) {
   if (!language) return E_POINTER;
-  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
-  std::lock_guard g(impl_->m);
-  if (stream >= 8 || impl_->snap.audioLang[stream] == kNoStream) return E_INVALIDARG;
-  *language = LanguageFromDiscCode(impl_->snap.audioLang[stream]);
+  if (!i->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  std::lock_guard g(i->m);
+  if (stream >= N || langs[stream] == kNoStream) return E_INVALIDARG;
+  *language = LanguageFromDiscCode(langs[stream]);
   return S_OK;
+}
+}  // namespace
+
+HRESULT DvdNavigator::GetAudioLanguage(ULONG stream, LCID* language) {
+  return StreamLanguage(impl_.get(), impl_->snap.audioLang, stream, language);
 }
 
 HRESULT DvdNavigator::GetSubpictureLanguage(ULONG stream, LCID* language) {
-  if (!language) return E_POINTER;
-  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
-  std::lock_guard g(impl_->m);
-  if (stream >= 32 || impl_->snap.spuLang[stream] == kNoStream) return E_INVALIDARG;
-  *language = LanguageFromDiscCode(impl_->snap.spuLang[stream]);
-  return S_OK;
+  return StreamLanguage(impl_.get(), impl_->snap.spuLang, stream, language);
 }
 
 HRESULT DvdNavigator::GetButtonAtPosition(POINT point, ULONG* button) {
