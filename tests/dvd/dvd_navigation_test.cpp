@@ -342,6 +342,32 @@ TEST_F(DvdForbiddenTest, ForbiddenCommandsAreRefusedAtOnceAndChangeNothing) {
   EXPECT_EQ(current, 0u);
 }
 
+// Pausing from stopped prerolls every stream: the audio renderer holding its first sample must
+// not keep the menu picture from reaching the video renderer.
+TEST_F(DvdBuilderTest, PauseFromStoppedCompletesWithTheMenuPictureShown) {
+  AM_DVD_RENDERSTATUS status;
+  ASSERT_TRUE(SUCCEEDED(builder->RenderDvdVideoVolume(Disc().string().c_str(), 0, &status)));
+  ASSERT_TRUE(SUCCEEDED(control->Pause()));
+  OAFilterState state = State_Stopped;
+  HRESULT hr = VFW_S_STATE_INTERMEDIATE;
+  for (int tries = 0; tries < 50 && hr != S_OK; ++tries) hr = control->GetState(200, &state);
+  EXPECT_EQ(hr, S_OK);
+  EXPECT_EQ(state, State_Paused);
+  ComPtr<IVideoPresentation> renderer;
+  ComPtr<IEnumFilters> filters;
+  graph->EnumFilters(filters.Put());
+  IBaseFilter* f = nullptr;
+  while (filters && filters->Next(1, &f, nullptr) == S_OK) {
+    ComPtr<IBaseFilter> held = ComPtr<IBaseFilter>::Attach(f);
+    if (auto v = held.As<IVideoPresentation>()) renderer = v;
+  }
+  ASSERT_TRUE(renderer);
+  PresentedImage image;
+  ASSERT_EQ(renderer->GetPresentedImage(&image), S_OK);
+  EXPECT_EQ(image.width, 720);
+  EXPECT_FALSE(image.pixels.empty());
+}
+
 // A command given before the graph runs waits for the run; a wait on it must not block the
 // caller meanwhile.
 TEST_F(DvdBuilderTest, ACommandGivenWhileStoppedIsNotWaitedForAndRunsWithTheGraph) {

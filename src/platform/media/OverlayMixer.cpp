@@ -105,8 +105,13 @@ class OverlayMixer::InputPin final : public AddInterfaces<BaseInputPin, IMixerPi
   }
   HRESULT CompleteConnect(IPin*) override {
     if (video_) {
-      ReadI420Type(Type(), &m_.current_);
-      m_.TakeShown(m_.current_);
+      PictureFormat f = m_.current_;
+      ReadI420Type(Type(), &f);
+      {
+        std::lock_guard still(m_.stillLock_);
+        m_.current_ = f;
+      }
+      m_.TakeShown(f);
     }
     return S_OK;
   }
@@ -186,8 +191,11 @@ HRESULT OverlayMixer::InputPin::OnEndFlush() {
     return S_OK;
   }
   std::lock_guard g(m_.streaming_);
-  m_.last_.clear();  // belongs to the segment flushed away
-  m_.lastStart_.reset();
+  {
+    std::lock_guard still(m_.stillLock_);
+    m_.last_.clear();  // belongs to the segment flushed away
+    m_.lastStart_.reset();
+  }
   return m_.output_->DeliverEndFlush();
 }
 
@@ -221,6 +229,7 @@ HRESULT OverlayMixer::FindPin(const std::string& id, IPin** pin) {
 HRESULT OverlayMixer::OnStop() {
   std::lock_guard g(streaming_);
   overlay_.ClearAll();
+  std::lock_guard still(stillLock_);
   last_.clear();
   return S_OK;
 }
@@ -246,7 +255,10 @@ HRESULT OverlayMixer::MixAndDeliver(IMediaSample* in) {
   if (in->GetMediaType(&changed) == S_OK && changed) {
     PictureFormat f;
     if (ReadI420Type(*changed, &f)) {
-      current_ = f;
+      {
+        std::lock_guard still(stillLock_);
+        current_ = f;
+      }
       formatChanged_ = true;
       TakeShown(f);
     }
@@ -258,30 +270,46 @@ HRESULT OverlayMixer::MixAndDeliver(IMediaSample* in) {
   in->GetPointer(&src);
   const bool overlaid = std::any_of(overlays_.begin(), overlays_.end(),
                                     [](InputPin* p) { return p->IsConnected(); });
-  if (overlaid) last_.assign(src, src + size);
-  else last_.clear();
   REFERENCE_TIME start = 0, end = 0;
   const HRESULT timed = in->GetTime(&start, &end);
   std::optional<REFERENCE_TIME> s0, e0;
   if (SUCCEEDED(timed)) s0 = start;
   if (timed == S_OK) e0 = end;
-  lastStart_ = s0;
+  {
+    std::lock_guard still(stillLock_);
+    if (overlaid) last_.assign(src, src + size);
+    else last_.clear();
+    lastStart_ = s0;
+  }
   return Deliver(src, s0, e0, in->IsDiscontinuity() == S_OK);
 }
 
 void OverlayMixer::MixStillAgain() {
-  // A picture under way carries the overlay anyway.
-  std::unique_lock s(streaming_, std::try_to_lock);
-  if (!s || last_.empty() || State() == State_Stopped || !output_->IsConnected()) return;
-  const std::vector<BYTE> picture = last_;
+  if (State() == State_Stopped || !output_->IsConnected()) return;
   if (State() == State_Paused) {
-    // The renderer holds the picture until it runs; it takes the new mix in its place.
+    // The renderer holds the picture until it runs; it takes the new mix in its place. The
+    // video input may meanwhile be blocked handing the next picture to that renderer, so the
+    // still is read without waiting for it.
+    std::vector<BYTE> picture;
+    PictureFormat f;
+    std::optional<REFERENCE_TIME> at;
+    {
+      std::lock_guard still(stillLock_);
+      if (last_.empty()) return;
+      picture = last_;
+      f = current_;
+      at = lastStart_;
+    }
     ComPtr<IHeldPicture> held = HeldPictureDownstream();
     ComPtr<IMediaSample> out;
-    if (held && SUCCEEDED(Mix(picture.data(), std::nullopt, std::nullopt, false, &out)))
+    if (held && SUCCEEDED(Mix(picture.data(), f, at, std::nullopt, std::nullopt, false, &out)))
       held->ReplaceHeldPicture(out.Get());
     return;
   }
+  // A picture under way carries the overlay anyway.
+  std::unique_lock s(streaming_, std::try_to_lock);
+  if (!s || last_.empty()) return;
+  const std::vector<BYTE> picture = last_;
   Deliver(picture.data(), std::nullopt, std::nullopt, false);
 }
 
@@ -298,7 +326,7 @@ ComPtr<IHeldPicture> OverlayMixer::HeldPictureDownstream() {
 HRESULT OverlayMixer::Deliver(const BYTE* picture, std::optional<REFERENCE_TIME> start,
                               std::optional<REFERENCE_TIME> end, bool discontinuity) {
   ComPtr<IMediaSample> out;
-  HRESULT hr = Mix(picture, start, end, discontinuity, &out);
+  HRESULT hr = Mix(picture, current_, start ? start : lastStart_, start, end, discontinuity, &out);
   if (FAILED(hr)) return hr;
   if (formatChanged_) {
     AM_MEDIA_TYPE t = MakeI420Type(current_);
@@ -308,10 +336,11 @@ HRESULT OverlayMixer::Deliver(const BYTE* picture, std::optional<REFERENCE_TIME>
   return output_->Deliver(out.Get());
 }
 
-HRESULT OverlayMixer::Mix(const BYTE* picture, std::optional<REFERENCE_TIME> start,
+HRESULT OverlayMixer::Mix(const BYTE* picture, const PictureFormat& f,
+                          std::optional<REFERENCE_TIME> at, std::optional<REFERENCE_TIME> start,
                           std::optional<REFERENCE_TIME> end, bool discontinuity,
                           ComPtr<IMediaSample>* mixed) {
-  const LONG size = I420Size(current_.width, current_.height);
+  const LONG size = I420Size(f.width, f.height);
   ComPtr<IMediaSample> out;
   HRESULT hr = output_->GetDeliveryBuffer(out.Put());
   if (FAILED(hr)) return hr;
@@ -324,10 +353,10 @@ HRESULT OverlayMixer::Mix(const BYTE* picture, std::optional<REFERENCE_TIME> sta
   std::memcpy(dst, picture, static_cast<std::size_t>(size));
   {
     std::lock_guard g(lock_);
-    colors_.Apply(dst, current_.width, current_.height);
+    colors_.Apply(dst, f.width, f.height);
   }
   // Overlays at the time the picture was meant for (a still shown again: its own time).
-  overlay_.BlendInto(dst, current_, start ? start : lastStart_);
+  overlay_.BlendInto(dst, f, at);
   out->SetActualDataLength(size);
   if (start) {
     REFERENCE_TIME s = *start, e = end.value_or(0);

@@ -69,10 +69,12 @@ class OverlayMixer final : public AddInterfaces<BaseFilter, IDDrawExclModeVideo,
   // paused the renderer takes it in place of the picture it holds.
   void MixStillAgain();
   ComPtr<IHeldPicture> HeldPictureDownstream();
-  // streaming_ held. Mix: the picture with colour controls and overlays, in an output buffer;
-  // Deliver: mixed and sent on, with the format change that is due.
-  HRESULT Mix(const BYTE* picture, std::optional<REFERENCE_TIME> start,
-              std::optional<REFERENCE_TIME> end, bool discontinuity, ComPtr<IMediaSample>* mixed);
+  // Mix: the picture of format `f` with colour controls and the overlays due at `at`, in an
+  // output buffer (any thread). Deliver (streaming_ held): mixed and sent on, with the format
+  // change that is due.
+  HRESULT Mix(const BYTE* picture, const PictureFormat& f, std::optional<REFERENCE_TIME> at,
+              std::optional<REFERENCE_TIME> start, std::optional<REFERENCE_TIME> end,
+              bool discontinuity, ComPtr<IMediaSample>* mixed);
   HRESULT Deliver(const BYTE* picture, std::optional<REFERENCE_TIME> start,
                   std::optional<REFERENCE_TIME> end, bool discontinuity);
 
@@ -83,8 +85,11 @@ class OverlayMixer final : public AddInterfaces<BaseFilter, IDDrawExclModeVideo,
 
   std::mutex streaming_;  // held while a picture is mixed; Stop and EndFlush wait on it
   // guarded by streaming_
-  PictureFormat current_;
   bool formatChanged_ = false;  // the next picture delivered carries current_
+  // Written with streaming_ and stillLock_ held, read with either: a paused re-mix reads them
+  // while the video input may be blocked delivering its next picture to the paused renderer.
+  std::mutex stillLock_;
+  PictureFormat current_;
   std::optional<REFERENCE_TIME> lastStart_;  // of the last video picture
   std::vector<BYTE> last_;  // the last video picture as it came, while overlays are connected
 

@@ -268,7 +268,7 @@ void DvdNavigator::Impl::StartThread() {
   lastVobuEnd = -1;
   stopped = false;
   for (NavPin* p : Connected()) {
-    p->DeliverNewSegment(0, INT64_MAX, 1.0);
+    p->queue.DeliverNewSegment(0, INT64_MAX, 1.0);
     p->discontinuity = true;
   }
   spuSink.Reset();
@@ -304,7 +304,7 @@ void DvdNavigator::Impl::StopThread() {
   std::lock_guard g(flushLock);
   if (flushing) {
     flushing = false;
-    for (NavPin* p : Connected()) p->DeliverEndFlush();
+    for (NavPin* p : Connected()) p->queue.EndFlush();
   }
 }
 
@@ -313,8 +313,8 @@ void DvdNavigator::Impl::EndFlushIfStarted() {
   if (!flushing) return;
   flushing = false;
   for (NavPin* p : Connected()) {
-    p->DeliverEndFlush();
-    p->DeliverNewSegment(0, INT64_MAX, 1.0);
+    p->queue.EndFlush();
+    p->queue.DeliverNewSegment(0, INT64_MAX, 1.0);
     p->discontinuity = true;
   }
 }
@@ -340,7 +340,7 @@ void DvdNavigator::Impl::Deliver(NavPin* pin, const std::uint8_t* data, int size
   sample->SetSyncPoint(sync ? 1 : 0);
   sample->SetDiscontinuity(pin->discontinuity ? 1 : 0);
   pin->discontinuity = false;
-  pin->Deliver(sample.Get());  // refused while flushing: the data is stale anyway
+  pin->queue.Deliver(sample.Get());  // dropped while flushing: the data is stale anyway
 }
 
 void DvdNavigator::Impl::DrainVideo() {
@@ -801,7 +801,7 @@ void DvdNavigator::Impl::Run() {
         }
         if (old != DVD_DOMAIN_Stop) Event(EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_Stop, 0);
         Event(EC_DVD_PLAYBACK_STOPPED, 0, 0);
-        for (NavPin* p : Connected()) p->DeliverEndOfStream();
+        for (NavPin* p : Connected()) p->queue.DeliverEndOfStream();
         EndAwaiting(S_OK);
         break;
       }
@@ -826,7 +826,7 @@ HRESULT DvdNavigator::Impl::Post(std::function<HRESULT()> run, bool moves, IDvdC
     std::lock_guard g(flushLock);
     if (!flushing) {
       flushing = true;
-      for (NavPin* p : Connected()) p->DeliverBeginFlush();
+      for (NavPin* p : Connected()) p->queue.BeginFlush();
     }
   }
   {

@@ -21,6 +21,7 @@ extern "C" {
 }
 
 #include "platform/media/BasePin.h"
+#include "platform/media/OutputQueue.h"
 #include "platform/media/EventCodes.h"
 #include "platform/media/FFmpegHandles.h"
 #include "platform/media/IReferenceClock.h"
@@ -108,9 +109,21 @@ class DvdCmd final : public ComObject<IDvdCmd> {
   HRESULT result_ = S_OK;
 };
 
+// The navigator reads all streams on one thread; each output delivers from a queue of its own
+// (see OutputQueue), so a paused renderer holding its stream never starves the others.
 class NavPin final : public FixedTypeOutputPin {
  public:
   using FixedTypeOutputPin::FixedTypeOutputPin;
+  HRESULT Active() override {
+    const HRESULT hr = FixedTypeOutputPin::Active();
+    if (SUCCEEDED(hr)) queue.Start();
+    return hr;
+  }
+  HRESULT Inactive() override {
+    queue.Stop();
+    return FixedTypeOutputPin::Inactive();
+  }
+  OutputQueue queue{*this};
   bool discontinuity = true;  // streaming thread
 };
 
