@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "platform/media/Enumerators.h"
 #include "platform/media/MediaFramework.h"
 
@@ -25,7 +27,9 @@ std::string Dir() {
 }
 
 void Make(const std::string& name, const std::string& path) {
-  const std::string tmp = path + ".part";
+  // Test programs run side by side and may make the same fixture at once: each writes its own
+  // temporary file and renames it into place.
+  const std::string tmp = path + ".part" + std::to_string(::getpid());
   std::string cmd = kFfmpeg;
   if (name == "colors.mpg") {
     cmd +=
@@ -110,7 +114,7 @@ void Make(const std::string& name, const std::string& path) {
     fs::rename(tmp, path);
     return;
   } else if (name == "unknown.avi") {
-    const std::string plain = Dir() + "/unknown-plain.avi";
+    const std::string plain = tmp + "-plain.avi";
     Run(std::string(kFfmpeg) +
         "-f lavfi -i color=c=red:s=64x48:r=25:d=1 -f lavfi -i sine=f=440:d=1 -c:v mpeg4 "
         "-vtag XVID -c:a pcm_s16le -f avi " + plain);
@@ -118,6 +122,7 @@ void Make(const std::string& name, const std::string& path) {
     for (std::size_t at = bytes.find("XVID"); at != std::string::npos; at = bytes.find("XVID"))
       bytes.replace(at, 4, "QZQZ");
     std::ofstream(tmp, std::ios::binary) << bytes;
+    fs::remove(plain);
     fs::rename(tmp, path);
     return;
   } else {
