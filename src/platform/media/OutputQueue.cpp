@@ -9,6 +9,7 @@ void OutputQueue::Start() {
     std::lock_guard g(lock_);
     if (running_) return;
     running_ = true;
+    flushing_ = false;
     items_.clear();
   }
   thread_ = std::thread([this] { Run(); });
