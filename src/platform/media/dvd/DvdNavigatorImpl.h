@@ -195,6 +195,9 @@ inline ULONG ButtonAt(const pci_t& pci, POINT p) { return ButtonAtPoint(Highligh
 
 using namespace dvdnav_detail;
 
+// What the audio pin offers, and tells with a sample when the coding changes.
+AM_MEDIA_TYPE DvdAudioType(AVCodecID codec);
+
 struct DvdNavigator::Impl {
   explicit Impl(DvdNavigator& f) : f(f) {}
   ~Impl() {
