@@ -121,21 +121,14 @@ HRESULT AudioDecoder::Process(IMediaSample* in) {
 }
 
 HRESULT AudioDecoder::ReceiveFrames() {
-  for (;;) {
-    int err = avcodec_receive_frame(codec_.get(), frame_.get());
-    if (err < 0) return S_OK;
-    HRESULT hr = DeliverFrame(*frame_);
-    av_frame_unref(frame_.get());
-    if (hr != S_OK) return hr;
-  }
+  return ReceiveDecodedFrames(codec_.get(), frame_.get(),
+                              [this](const AVFrame& f) { return DeliverFrame(f); });
 }
 
 HRESULT AudioDecoder::Drain() {
   if (!codec_) return S_OK;
-  avcodec_send_packet(codec_.get(), nullptr);
-  HRESULT hr = ReceiveFrames();
-  avcodec_flush_buffers(codec_.get());
-  return hr;
+  return DrainDecoder(codec_.get(), frame_.get(),
+                      [this](const AVFrame& f) { return DeliverFrame(f); });
 }
 
 void AudioDecoder::Discard() {

@@ -140,4 +140,21 @@ CodecParametersPtr ParametersFromType(const AM_MEDIA_TYPE& t) {
   return p;
 }
 
+HRESULT ReceiveDecodedFrames(AVCodecContext* codec, AVFrame* frame, const FrameSink& deliver) {
+  for (;;) {
+    // EAGAIN (more input wanted), the end, or a damaged unit: nothing more to take now.
+    if (avcodec_receive_frame(codec, frame) < 0) return S_OK;
+    const HRESULT hr = deliver(*frame);
+    av_frame_unref(frame);
+    if (hr != S_OK) return hr;
+  }
+}
+
+HRESULT DrainDecoder(AVCodecContext* codec, AVFrame* frame, const FrameSink& deliver) {
+  avcodec_send_packet(codec, nullptr);
+  const HRESULT hr = ReceiveDecodedFrames(codec, frame, deliver);
+  avcodec_flush_buffers(codec);
+  return hr;
+}
+
 }  // namespace kavoro::media

@@ -9,6 +9,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -57,5 +58,14 @@ constexpr AVRational kReferenceTimeBase{1, static_cast<int>(kUnitsPerSecond)};
 AM_MEDIA_TYPE TypeFromParameters(const AVCodecParameters& params);
 // Null when the type is not a codec-parameter type or its block is damaged.
 CodecParametersPtr ParametersFromType(const AM_MEDIA_TYPE& type);
+
+// A decoder's streaming thread. Hands every frame the decoder has ready to `deliver` (the frame
+// is unreferenced after each call) and stops at the first result other than S_OK, which it
+// returns; S_OK when the decoder wants more input.
+using FrameSink = std::function<HRESULT(const AVFrame& frame)>;
+HRESULT ReceiveDecodedFrames(AVCodecContext* codec, AVFrame* frame, const FrameSink& deliver);
+// The end of the input: every frame still held back goes to `deliver`, then the decoder is ready
+// for a new stream.
+HRESULT DrainDecoder(AVCodecContext* codec, AVFrame* frame, const FrameSink& deliver);
 
 }  // namespace kavoro::media

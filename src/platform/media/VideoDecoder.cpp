@@ -179,21 +179,14 @@ HRESULT VideoDecoder::Process(IMediaSample* in) {
 }
 
 HRESULT VideoDecoder::ReceiveFrames() {
-  for (;;) {
-    int err = avcodec_receive_frame(codec_.get(), frame_.get());
-    if (err == AVERROR(EAGAIN) || err == AVERROR_EOF) return S_OK;
-    if (err < 0) return S_OK;
-    HRESULT hr = DeliverFrame(*frame_);
-    av_frame_unref(frame_.get());
-    if (hr != S_OK) return hr;
-  }
+  return ReceiveDecodedFrames(codec_.get(), frame_.get(),
+                              [this](const AVFrame& f) { return DeliverFrame(f); });
 }
 
 HRESULT VideoDecoder::Drain() {
   if (!codec_) return S_OK;
-  avcodec_send_packet(codec_.get(), nullptr);
-  HRESULT hr = ReceiveFrames();
-  avcodec_flush_buffers(codec_.get());
+  const HRESULT hr = DrainDecoder(codec_.get(), frame_.get(),
+                                  [this](const AVFrame& f) { return DeliverFrame(f); });
   if (captions_->IsConnected()) captions_->DeliverEndOfStream();
   return hr;
 }
