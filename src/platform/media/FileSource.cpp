@@ -367,17 +367,6 @@ HRESULT FileSource::GetCapabilities(DWORD* caps) {
   return S_OK;
 }
 
-HRESULT FileSource::CheckCapabilities(DWORD* caps) {
-  DWORD have = 0;
-  GetCapabilities(&have);
-  return CheckCapabilitiesAgainst(have, caps);
-}
-
-HRESULT FileSource::IsFormatSupported(const GUID* f) { return IsMediaTimeFormat(f); }
-HRESULT FileSource::QueryPreferredFormat(GUID* f) { return GetMediaTimeFormat(f); }
-HRESULT FileSource::GetTimeFormat(GUID* f) { return GetMediaTimeFormat(f); }
-HRESULT FileSource::IsUsingTimeFormat(const GUID* f) { return IsMediaTimeFormat(f); }
-HRESULT FileSource::SetTimeFormat(const GUID* f) { return SetMediaTimeFormat(f); }
 
 HRESULT FileSource::GetDuration(LONGLONG* d) {
   if (!d) return E_POINTER;
@@ -401,11 +390,6 @@ HRESULT FileSource::GetCurrentPosition(LONGLONG* c) {
   return S_OK;
 }
 
-HRESULT FileSource::ConvertTimeFormat(LONGLONG* target, const GUID* tf, LONGLONG source,
-                                      const GUID* sf) {
-  return ConvertMediaTime(target, tf, source, sf);
-}
-
 HRESULT FileSource::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
                                  DWORD stopFlags) {
   if (!format_) return E_UNEXPECTED;
@@ -426,31 +410,5 @@ HRESULT FileSource::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG
   return S_OK;
 }
 
-HRESULT FileSource::GetPositions(LONGLONG* current, LONGLONG* stop) {
-  HRESULT hr = S_OK;
-  if (current) hr = GetCurrentPosition(current);
-  if (SUCCEEDED(hr) && stop) hr = GetStopPosition(stop);
-  return hr;
-}
-
-HRESULT FileSource::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
-  if (earliest) *earliest = 0;
-  if (latest) return GetDuration(latest);
-  return S_OK;
-}
-
-HRESULT FileSource::SetRate(double rate) {
-  if (FAILED(CheckPlaybackRate(rate))) return E_INVALIDARG;
-  rate_ = rate;
-  return S_OK;
-}
-
-HRESULT FileSource::GetRate(double* rate) {
-  if (!rate) return E_POINTER;
-  *rate = rate_;
-  return S_OK;
-}
-
-HRESULT FileSource::GetPreroll(LONGLONG* preroll) { return GetNoPreroll(preroll); }
 
 }  // namespace kavoro::media

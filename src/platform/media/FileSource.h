@@ -17,10 +17,11 @@
 #include "platform/media/BasePin.h"
 #include "platform/media/FFmpegHandles.h"
 #include "platform/media/IMediaSeeking.h"
+#include "platform/media/SeekingSupport.h"
 
 namespace kavoro::media {
 
-class FileSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, IMediaSeeking> {
+class FileSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, MediaTimeSeeking> {
  public:
   FileSource();
 
@@ -28,26 +29,13 @@ class FileSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, IMe
   HRESULT Load(const std::string& fileName, const AM_MEDIA_TYPE* type) override;
   HRESULT GetCurFile(std::string* fileName, AM_MEDIA_TYPE* type) override;
 
-  // IMediaSeeking (application thread; the getters any thread).
+  // IMediaSeeking beyond MediaTimeSeeking (application thread; the getters any thread).
   HRESULT GetCapabilities(DWORD* capabilities) override;
-  HRESULT CheckCapabilities(DWORD* capabilities) override;
-  HRESULT IsFormatSupported(const GUID* format) override;
-  HRESULT QueryPreferredFormat(GUID* format) override;
-  HRESULT GetTimeFormat(GUID* format) override;
-  HRESULT IsUsingTimeFormat(const GUID* format) override;
-  HRESULT SetTimeFormat(const GUID* format) override;
   HRESULT GetDuration(LONGLONG* duration) override;
   HRESULT GetStopPosition(LONGLONG* stop) override;
   HRESULT GetCurrentPosition(LONGLONG* current) override;
-  HRESULT ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
-                            const GUID* sourceFormat) override;
   HRESULT SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
                        DWORD stopFlags) override;
-  HRESULT GetPositions(LONGLONG* current, LONGLONG* stop) override;
-  HRESULT GetAvailable(LONGLONG* earliest, LONGLONG* latest) override;
-  HRESULT SetRate(double rate) override;
-  HRESULT GetRate(double* rate) override;
-  HRESULT GetPreroll(LONGLONG* preroll) override;
 
  protected:
   HRESULT OnStop() override;
@@ -99,7 +87,6 @@ class FileSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, IMe
   // application thread; read by the streaming threads while they run
   LONGLONG position_ = 0;
   LONGLONG stop_ = -1;  // -1: to the end
-  double rate_ = 1.0;
 
   std::mutex queueLock_;
   std::condition_variable queueChanged_;

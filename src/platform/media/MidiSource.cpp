@@ -195,17 +195,6 @@ HRESULT MidiSource::GetCapabilities(DWORD* caps) {
   return S_OK;
 }
 
-HRESULT MidiSource::CheckCapabilities(DWORD* caps) {
-  DWORD have = 0;
-  GetCapabilities(&have);
-  return CheckCapabilitiesAgainst(have, caps);
-}
-
-HRESULT MidiSource::IsFormatSupported(const GUID* f) { return IsMediaTimeFormat(f); }
-HRESULT MidiSource::QueryPreferredFormat(GUID* f) { return GetMediaTimeFormat(f); }
-HRESULT MidiSource::GetTimeFormat(GUID* f) { return GetMediaTimeFormat(f); }
-HRESULT MidiSource::IsUsingTimeFormat(const GUID* f) { return IsMediaTimeFormat(f); }
-HRESULT MidiSource::SetTimeFormat(const GUID* f) { return SetMediaTimeFormat(f); }
 
 HRESULT MidiSource::GetDuration(LONGLONG* d) {
   if (!d) return E_POINTER;
@@ -229,11 +218,6 @@ HRESULT MidiSource::GetCurrentPosition(LONGLONG* c) {
   return S_OK;
 }
 
-HRESULT MidiSource::ConvertTimeFormat(LONGLONG* target, const GUID* tf, LONGLONG source,
-                                      const GUID* sf) {
-  return ConvertMediaTime(target, tf, source, sf);
-}
-
 HRESULT MidiSource::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
                                  DWORD stopFlags) {
   if (!midi_) return E_UNEXPECTED;
@@ -251,31 +235,5 @@ HRESULT MidiSource::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG
   return S_OK;
 }
 
-HRESULT MidiSource::GetPositions(LONGLONG* current, LONGLONG* stop) {
-  HRESULT hr = S_OK;
-  if (current) hr = GetCurrentPosition(current);
-  if (SUCCEEDED(hr) && stop) hr = GetStopPosition(stop);
-  return hr;
-}
-
-HRESULT MidiSource::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
-  if (earliest) *earliest = 0;
-  if (latest) return GetDuration(latest);
-  return S_OK;
-}
-
-HRESULT MidiSource::SetRate(double rate) {
-  if (FAILED(CheckPlaybackRate(rate))) return E_INVALIDARG;
-  rate_ = rate;
-  return S_OK;
-}
-
-HRESULT MidiSource::GetRate(double* rate) {
-  if (!rate) return E_POINTER;
-  *rate = rate_;
-  return S_OK;
-}
-
-HRESULT MidiSource::GetPreroll(LONGLONG* preroll) { return GetNoPreroll(preroll); }
 
 }  // namespace kavoro::media

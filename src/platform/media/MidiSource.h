@@ -15,6 +15,7 @@
 #include "platform/media/BaseFilter.h"
 #include "platform/media/BasePin.h"
 #include "platform/media/IMediaSeeking.h"
+#include "platform/media/SeekingSupport.h"
 #include "platform/media/MidiFile.h"
 
 namespace kavoro::media {
@@ -29,7 +30,7 @@ struct FluidPlayerFreer {
   void operator()(fluid_player_t* p) const { delete_fluid_player(p); }
 };
 
-class MidiSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, IMediaSeeking> {
+class MidiSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, MediaTimeSeeking> {
  public:
   MidiSource();
 
@@ -41,26 +42,13 @@ class MidiSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, IMe
   HRESULT Load(const std::string& fileName, const AM_MEDIA_TYPE* type) override;
   HRESULT GetCurFile(std::string* fileName, AM_MEDIA_TYPE* type) override;
 
-  // IMediaSeeking.
+  // IMediaSeeking beyond MediaTimeSeeking.
   HRESULT GetCapabilities(DWORD* capabilities) override;
-  HRESULT CheckCapabilities(DWORD* capabilities) override;
-  HRESULT IsFormatSupported(const GUID* format) override;
-  HRESULT QueryPreferredFormat(GUID* format) override;
-  HRESULT GetTimeFormat(GUID* format) override;
-  HRESULT IsUsingTimeFormat(const GUID* format) override;
-  HRESULT SetTimeFormat(const GUID* format) override;
   HRESULT GetDuration(LONGLONG* duration) override;
   HRESULT GetStopPosition(LONGLONG* stop) override;
   HRESULT GetCurrentPosition(LONGLONG* current) override;
-  HRESULT ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
-                            const GUID* sourceFormat) override;
   HRESULT SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
                        DWORD stopFlags) override;
-  HRESULT GetPositions(LONGLONG* current, LONGLONG* stop) override;
-  HRESULT GetAvailable(LONGLONG* earliest, LONGLONG* latest) override;
-  HRESULT SetRate(double rate) override;
-  HRESULT GetRate(double* rate) override;
-  HRESULT GetPreroll(LONGLONG* preroll) override;
 
  protected:
   HRESULT OnStop() override;
@@ -86,7 +74,6 @@ class MidiSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, IMe
   // application thread; read by the streaming thread while it runs
   LONGLONG position_ = 0;
   LONGLONG stop_ = -1;
-  double rate_ = 1.0;
   std::atomic<bool> quit_{false};
   std::thread thread_;
 };

@@ -88,4 +88,35 @@ HRESULT ApplyPositioningFlags(const LONGLONG* current, DWORD currentFlags, const
   return S_OK;
 }
 
+HRESULT MediaTimeSeeking::CheckCapabilities(DWORD* caps) {
+  DWORD have = 0;
+  GetCapabilities(&have);
+  return CheckCapabilitiesAgainst(have, caps);
+}
+
+HRESULT MediaTimeSeeking::GetPositions(LONGLONG* current, LONGLONG* stop) {
+  HRESULT hr = S_OK;
+  if (current) hr = GetCurrentPosition(current);
+  if (SUCCEEDED(hr) && stop) hr = GetStopPosition(stop);
+  return hr;
+}
+
+HRESULT MediaTimeSeeking::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
+  if (earliest) *earliest = 0;
+  if (latest) return GetDuration(latest);
+  return S_OK;
+}
+
+HRESULT MediaTimeSeeking::SetRate(double rate) {
+  if (FAILED(CheckPlaybackRate(rate))) return E_INVALIDARG;
+  rate_ = rate;
+  return S_OK;
+}
+
+HRESULT MediaTimeSeeking::GetRate(double* rate) {
+  if (!rate) return E_POINTER;
+  *rate = rate_;
+  return S_OK;
+}
+
 }  // namespace kavoro::media

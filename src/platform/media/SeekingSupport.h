@@ -35,4 +35,30 @@ HRESULT ApplyPositioningFlags(const LONGLONG* current, DWORD currentFlags, const
                               DWORD stopFlags, LONGLONG position, LONGLONG stopNow,
                               LONGLONG stopBase, LONGLONG* newPosition, LONGLONG* newStop);
 
+// IMediaSeeking for a source that counts in media time and keeps its rate: everything but the
+// capabilities, the duration and the positions, which the source answers itself. Application
+// thread; the getters any thread. The rate is read by the source's streaming threads while they
+// run and changed only while they do not.
+class MediaTimeSeeking : public IMediaSeeking {
+ public:
+  HRESULT CheckCapabilities(DWORD* capabilities) final;
+  HRESULT IsFormatSupported(const GUID* format) final { return IsMediaTimeFormat(format); }
+  HRESULT QueryPreferredFormat(GUID* format) final { return GetMediaTimeFormat(format); }
+  HRESULT GetTimeFormat(GUID* format) final { return GetMediaTimeFormat(format); }
+  HRESULT IsUsingTimeFormat(const GUID* format) final { return IsMediaTimeFormat(format); }
+  HRESULT SetTimeFormat(const GUID* format) final { return SetMediaTimeFormat(format); }
+  HRESULT ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
+                            const GUID* sourceFormat) final {
+    return ConvertMediaTime(target, targetFormat, source, sourceFormat);
+  }
+  HRESULT GetPositions(LONGLONG* current, LONGLONG* stop) final;
+  HRESULT GetAvailable(LONGLONG* earliest, LONGLONG* latest) final;
+  HRESULT SetRate(double rate) final;
+  HRESULT GetRate(double* rate) final;
+  HRESULT GetPreroll(LONGLONG* preroll) final { return GetNoPreroll(preroll); }
+
+ protected:
+  double rate_ = 1.0;
+};
+
 }  // namespace kavoro::media
