@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <exception>
@@ -79,7 +80,27 @@ TFilterGraph::TFilterGraph()
 TFilterGraph::~TFilterGraph() {
   // A listener that throws while the component goes away must not end the program.
   os::RunGuarded([this] { SetActive(false); });
+  NotifyDestroyed();
   window_.reset();
+}
+
+void TFilterGraph::NotifyDestroyed() {
+  // Taken out first, so a companion that detaches itself meanwhile finds nothing to change.
+  std::vector<ComPtr<IUnknown>> companions;
+  if (members_)
+    for (auto& m : *members_) companions.push_back(ComPtr<IUnknown>(m.Get()));
+  if (listeners_)
+    for (auto& l : *listeners_) companions.push_back(ComPtr<IUnknown>(l.Get()));
+  members_.reset();
+  listeners_.reset();
+  std::vector<IUnknown*> told;
+  for (auto& c : companions) {
+    ComPtr<IGraphDestroyedSink> sink;
+    if (FAILED(c->QueryInterface(IIDOf<IGraphDestroyedSink>(), sink.PutVoid())) || !sink) continue;
+    if (std::find(told.begin(), told.end(), sink.Get()) != told.end()) continue;
+    told.push_back(sink.Get());
+    os::RunGuarded([&] { sink->NotifyGraphDestroyed(this); });
+  }
 }
 
 void TFilterGraph::Loaded() {

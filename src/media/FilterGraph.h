@@ -200,6 +200,9 @@ class TFilterGraph {
  private:
   void Activate();
   void Deactivate();
+  // Tells every member and listener that can hear it that the component goes away, and lets
+  // go of them.
+  void NotifyDestroyed();
   void AddMemberFilter(IGraphMember* member);
   void RemoveMemberFilter(IGraphMember* member);
   void NotifyListeners(TGraphAction action, LONG param);

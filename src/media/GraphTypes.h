@@ -9,6 +9,8 @@
 
 namespace kavoro {
 
+class TFilterGraph;
+
 // The kind of graph built on activation.
 enum class TGraphMode : int { gmNormal = 0, gmCapture = 1, gmDVD = 2 };
 using enum TGraphMode;
@@ -51,6 +53,16 @@ struct IGraphListener : IUnknown {
   // Every graph event, before the graph component raises its own events.
   virtual HRESULT NotifyGraphEvent(LONG code, LONG_PTR param1, LONG_PTR param2) = 0;
   virtual HRESULT NotifyControl(TGraphAction action, LONG param) = 0;
+};
+
+// Optional on members and listeners: told once, when the graph component they joined is being
+// destroyed (after its deactivation), so they forget it and never call it again. The graph
+// drops its references to them right after. GUI thread.
+struct IGraphDestroyedSink : IUnknown {
+  static constexpr IID kIID = MakeGuid(0x6B1D3F23, 0x4C7A, 0x4E59, 0x8A, 0x02, 0x3D, 0x5E, 0x71,
+                                       0x90, 0xC4, 0x13);
+  using Base = IUnknown;
+  virtual HRESULT NotifyGraphDestroyed(TFilterGraph* graph) = 0;
 };
 
 // Hours, minutes, seconds and frames: the four bytes of a time event's parameter, lowest first.
