@@ -11,6 +11,7 @@
 #include "platform/os/Processes.h"
 #include "platform/os/Registry.h"
 #include "platform/os/RunningObjectTable.h"
+#include "platform/os/ScreenSaver.h"
 #include "platform/os/Screens.h"
 #include "platform/os/Shell.h"
 #include "platform/os/Sound.h"
@@ -36,6 +37,7 @@ class IPlatform {
   virtual IGuiThread& GuiThread() = 0;
   virtual IDialogs& Dialogs() = 0;
   virtual IRunningObjectTable& RunningObjectTable() = 0;
+  virtual IScreenSaver& ScreenSaver() = 0;
 };
 
 // The services, made by the linked backend on first use; the thread of that first call is

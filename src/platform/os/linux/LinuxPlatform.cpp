@@ -11,6 +11,7 @@
 #include "platform/os/linux/LinuxProcesses.h"
 #include "platform/os/linux/LinuxRegistry.h"
 #include "platform/os/linux/LinuxRunningObjectTable.h"
+#include "platform/os/linux/LinuxScreenSaver.h"
 #include "platform/os/linux/LinuxScreens.h"
 #include "platform/os/linux/LinuxShell.h"
 #include "platform/os/linux/LinuxSound.h"
@@ -35,6 +36,7 @@ struct LinuxPlatform::Services {
   LinuxMessageWindows messages;
   LinuxDialogs dialogs;
   LinuxRunningObjectTable runningObjects{RunningObjectFolder()};
+  LinuxScreenSaver screenSaver;
 };
 
 namespace {
@@ -63,6 +65,7 @@ IMessageWindows& LinuxPlatform::MessageWindows() { return s_->messages; }
 IGuiThread& LinuxPlatform::GuiThread() { return s_->messages; }
 IDialogs& LinuxPlatform::Dialogs() { return s_->dialogs; }
 IRunningObjectTable& LinuxPlatform::RunningObjectTable() { return s_->runningObjects; }
+IScreenSaver& LinuxPlatform::ScreenSaver() { return s_->screenSaver; }
 
 }  // namespace kavoro::os::linuxos
 

@@ -25,6 +25,7 @@ class LinuxPlatform : public IPlatform {
   IGuiThread& GuiThread() override;
   IDialogs& Dialogs() override;
   IRunningObjectTable& RunningObjectTable() override;
+  IScreenSaver& ScreenSaver() override;
 
  private:
   struct Services;

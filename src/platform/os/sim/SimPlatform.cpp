@@ -18,6 +18,7 @@ void SimPlatform::Reset() {
   windowClasses_.Reset();
   dialogs_.Reset();
   runningObjects_.Reset();
+  screenSaver_.Reset();
 }
 
 SimPlatform& Sim() {

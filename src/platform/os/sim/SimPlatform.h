@@ -11,6 +11,7 @@
 #include "platform/os/sim/SimProcesses.h"
 #include "platform/os/sim/SimRegistry.h"
 #include "platform/os/sim/SimRunningObjectTable.h"
+#include "platform/os/sim/SimScreenSaver.h"
 #include "platform/os/sim/SimScreens.h"
 #include "platform/os/sim/SimShell.h"
 #include "platform/os/sim/SimSound.h"
@@ -37,6 +38,7 @@ class SimPlatform : public IPlatform {
   SimMessageWindows& GuiThread() override { return messages_; }
   SimDialogs& Dialogs() override { return dialogs_; }
   SimRunningObjectTable& RunningObjectTable() override { return runningObjects_; }
+  SimScreenSaver& ScreenSaver() override { return screenSaver_; }
 
   // Empties every service; the calling thread becomes the GUI thread.
   void Reset();
@@ -58,6 +60,7 @@ class SimPlatform : public IPlatform {
   SimWindowClasses windowClasses_;
   SimDialogs dialogs_;
   SimRunningObjectTable runningObjects_;
+  SimScreenSaver screenSaver_;
 };
 
 SimPlatform& Sim();
