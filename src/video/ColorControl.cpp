@@ -1,4 +1,4 @@
-// ColorControl.h uses ComPtr without including it.
+// Before ColorControl.h, which uses ComPtr without including it.
 #include "platform/com/ComPtr.h"
 #include "video/ColorControl.h"
 

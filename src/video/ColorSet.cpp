@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLinearGradient>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -102,6 +101,8 @@ TFrm_ColorSet::TFrm_ColorSet(TDSVideoWindowEx2* video, QWidget* parent)
   setFixedSize(kColorSetWidth, kColorSetHeight);
   QFont font(QString::fromLatin1(kFontFamily), kFontPoints);
   font.setStyleHint(QFont::SansSerif);
+  // The narrower face, where the family has one, keeps the captions clear of the sliders.
+  font.setStretch(QFont::SemiCondensed);
   setFont(font);
   QPalette colours = palette();
   colours.setColor(QPalette::Window, kColorSetFill);
@@ -286,6 +287,11 @@ void TFrm_ColorSet::paintEvent(QPaintEvent*) {
   QPainter p(this);
   // Outside the rounded shape: the colour key, so those pixels show the video.
   p.fillRect(rect(), ToQColor(FColor));
+  // Under the border's outer edge, the border colour: the pixels the window keeps there then
+  // show no trace of the key.
+  p.setClipRegion(ShapeRegion(size()));
+  p.fillRect(rect(), kColorSetPen);
+  p.setClipping(false);
   p.setRenderHint(QPainter::Antialiasing);
   const qreal inset = kColorSetPenWidth / 2.0;
   const QRectF shape = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
