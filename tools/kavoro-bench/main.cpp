@@ -4,6 +4,9 @@
 // kavoro-bench --realtime FILE  plays FILE at normal speed; prints
 //                               "frames=N dropped=N wall=SECONDS cpu=SECONDS".
 // kavoro-bench --dvd PATH       plays title 1 of the DVD volume at PATH (DvdBench.h).
+// kavoro-bench --realtime --fullscreen WxH FILE
+//                               plays FILE through the player's video control, full screen
+//                               (VideoBench.h).
 
 #include <chrono>
 #include <cstdio>
@@ -13,6 +16,7 @@
 
 #include "CpuTime.h"
 #include "DvdBench.h"
+#include "VideoBench.h"
 #include "platform/com/ClassRegistry.h"
 #include "platform/media/EventCodes.h"
 #include "platform/media/IFilterGraph.h"
@@ -41,7 +45,8 @@ std::vector<ComPtr<IBaseFilter>> Filters(IGraphBuilder* graph) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: kavoro-bench [--realtime] FILE | --dvd PATH\n");
+  std::fprintf(stderr,
+               "usage: kavoro-bench [--realtime [--fullscreen WxH]] FILE | --dvd PATH\n");
   return 2;
 }
 
@@ -49,15 +54,25 @@ int Usage() {
 
 int main(int argc, char** argv) {
   bool realtime = false;
+  int fullWidth = 0, fullHeight = 0;
   std::string file;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--dvd") return i + 2 == argc ? bench::RunDvdBench(argv[i + 1]) : Usage();
     if (a == "--realtime") realtime = true;
+    else if (a == "--fullscreen") {
+      if (i + 1 >= argc || std::sscanf(argv[++i], "%dx%d", &fullWidth, &fullHeight) != 2 ||
+          fullWidth <= 0 || fullHeight <= 0)
+        return Usage();
+    }
     else if (file.empty()) file = a;
     else return Usage();
   }
   if (file.empty()) return Usage();
+  if (fullWidth > 0) {
+    if (!realtime) return Usage();
+    return bench::RunVideoBench(argc, argv, file, fullWidth, fullHeight);
+  }
   // Measuring decode speed: a sound device would pace the audio stream.
   if (!realtime) setenv("KAVORO_AUDIO_DEVICE", "none", 1);
 
