@@ -1,14 +1,19 @@
 // The keyed picture: the overlay mixer feeds the classic renderer, whose window lies behind a
 // control that paints the colour key with a patch of another colour over it. The video shows
-// where the key is, the patch and everything outside the key stay as painted.
+// where the key is, the patch and everything outside the key stay as painted. The picture is
+// scaled once, to the size it is drawn at, and a new frame repaints nothing but the picture.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPainter>
+#include <QPaintEvent>
+#include <QThread>
 #include <QWidget>
 
 #include "MediaTestSupport.h"
 #include "platform/media/Enumerators.h"
 #include "platform/media/IDDrawExclModeVideo.h"
 #include "platform/media/IMixerPinConfig.h"
+#include "platform/media/IVideoPresentation.h"
 #include "platform/media/IVideoWindow.h"
 #include "platform/media/KeyedOverlay.h"
 #include "platform/os/sim/SimPlatform.h"
@@ -45,6 +50,22 @@ void Settle() {
 
 bool IsRed(const QColor& c) { return c.red() > 180 && c.green() < 80 && c.blue() < 80; }
 
+// Counts the paints of the widgets it watches and gathers their regions.
+class PaintLog final : public QObject {
+ public:
+  int count = 0;
+  QRegion painted;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) {
+      ++count;
+      painted += static_cast<QPaintEvent*>(e)->region();
+    }
+    return false;
+  }
+};
+
 class KeyedOverlayTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -53,7 +74,7 @@ class KeyedOverlayTest : public ::testing::Test {
     renderer = CreateInstance<IBaseFilter>(CLSID_VideoRenderer);
     ASSERT_TRUE(renderer);
     ASSERT_EQ(g.builder->AddFilter(renderer.Get(), "VideoWindowEx"), S_OK);
-    ASSERT_EQ(g.builder->RenderFile(Fixture("colors.mpg"), {}), S_OK);  // red first, 4:3
+    ASSERT_EQ(g.builder->RenderFile(Fixture(File()), {}), S_OK);
     mixer = CreateInstance<IBaseFilter>(CLSID_OverlayMixer);
     ASSERT_EQ(g.builder->AddFilter(mixer.Get(), "Overlay Mixer"), S_OK);
     PutMixerInFront(g, mixer.Get(), renderer.Get());
@@ -87,6 +108,8 @@ class KeyedOverlayTest : public ::testing::Test {
     g.control->Stop();
     Settle();
   }
+  // 4:3, red first.
+  virtual std::string File() const { return "colors.mpg"; }
   Graph g;
   ComPtr<IBaseFilter> renderer, mixer;
   ComPtr<IVideoWindow> window;
@@ -155,6 +178,88 @@ TEST_F(KeyedOverlayTest, PictureFitsByTheAspectRatioMode) {
     k.aspectMode = c.mode;
     EXPECT_EQ(media::KeyedOverlay::FitPicture(c.size, k), c.expected) << c.mode;
   }
+}
+
+}  // namespace
+}  // namespace kavoro::testing
+
+namespace kavoro::testing {
+namespace {
+
+// A picture with an edge down its middle (left half red, right half blue), 4:3.
+class KeyedSplitTest : public KeyedOverlayTest {
+ protected:
+  std::string File() const override { return "split.avi"; }
+};
+
+// Whatever the aspect-ratio mode, the surface holds the picture at the size the layer draws
+// it, and the screen shows exactly that image: pixel for pixel where the picture lies, black
+// bars where the key shows beside it, the patch as painted.
+TEST_F(KeyedSplitTest, PictureIsScaledOnceToItsFittedSizeAndShownOneToOne) {
+  control->keyRect = control->rect();  // 400 x 240: wider than the picture
+  PauseAndWait(g);
+  const struct Case {
+    AM_ASPECT_RATIO_MODE mode;
+    QRect fit;  // control coordinates
+  } cases[] = {
+      {AM_ARMODE_LETTER_BOX, {40, 0, 320, 240}},
+      {AM_ARMODE_CROP, {0, -30, 400, 300}},
+      {AM_ARMODE_STRETCHED, {0, 0, 400, 240}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(PinNamed(mixer.Get(), "Input0").As<IMixerPinConfig2>()->SetAspectRatioMode(c.mode),
+              S_OK);
+    control->update();  // as the video control repaints its key after a mode change
+    Settle();
+    PresentedImage picture;
+    ASSERT_EQ(renderer.As<IVideoPresentation>()->GetPresentedImage(&picture), S_OK);
+    EXPECT_EQ(QSize(picture.width, picture.height), c.fit.size()) << "mode " << c.mode;
+    if (QSize(picture.width, picture.height) != c.fit.size()) continue;
+    const QImage shot = owner.grab().toImage();
+    const QPoint at = control->pos();
+    int wrong = 0;
+    for (int y = 0; y < control->height(); ++y) {
+      for (int x = 0; x < control->width(); ++x) {
+        const QPoint p(x, y);
+        QRgb expected = qRgb(0, 0, 0);
+        if (control->patch.contains(p)) expected = kPatch.rgb();
+        else if (c.fit.contains(p)) expected = picture.Pixel(x - c.fit.x(), y - c.fit.y()) | 0xFF000000;
+        if ((shot.pixel(at + p) | 0xFF000000) != expected) ++wrong;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << "mode " << c.mode;
+  }
+}
+
+// While playing, each frame repaints the picture's rectangle of the layer and nothing of the
+// owner or the control under it.
+TEST_F(KeyedOverlayTest, NewFramesRepaintThePictureOnly) {
+  constexpr int kPlayMs = 600;
+  constexpr int kMinFrames = 5;
+  PauseAndWait(g);
+  Settle();
+  auto* layer = owner.findChild<media::KeyedOverlay*>();
+  ASSERT_NE(layer, nullptr);
+  PaintLog layerPaints, underPaints;
+  layer->installEventFilter(&layerPaints);
+  owner.installEventFilter(&underPaints);
+  control->installEventFilter(&underPaints);
+  ASSERT_TRUE(SUCCEEDED(g.control->Run()));
+  QElapsedTimer played;
+  played.start();
+  while (played.elapsed() < kPlayMs) {
+    Settle();
+    QThread::msleep(5);
+  }
+  LONGLONG presented = 0, dropped = 0;
+  renderer.As<IVideoPresentation>()->GetFrameCounts(&presented, &dropped);
+  EXPECT_GE(presented, kMinFrames);
+  EXPECT_GE(layerPaints.count, kMinFrames);
+  EXPECT_EQ(underPaints.count, 0);
+  EXPECT_EQ(layer->PictureRect(), QRect(40, 0, 320, 240));
+  EXPECT_TRUE((layerPaints.painted - layer->PictureRect()).isEmpty())
+      << "painted beyond the picture: " << (layerPaints.painted - layer->PictureRect()).rectCount()
+      << " rectangles";
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // The video renderer's own window: found by its class and caption, placed into its owner,
-// showing the picture, passing input to the message drain and hiding the cursor.
+// showing the picture (1:1, letter-boxed by the destination), passing input to the message
+// drain and hiding the cursor.
 #include <QApplication>
 #include <QMouseEvent>
 #include <QWidget>
 
 #include "MediaTestSupport.h"
+#include "platform/media/IVideoPresentation.h"
 #include "platform/media/IVideoWindow.h"
 #include "platform/os/sim/SimPlatform.h"
 
@@ -22,6 +24,12 @@ class Drain final : public QWidget {
     last = e->position().toPoint();
   }
 };
+
+// Red (the split picture's left half) or blue (its right half).
+bool IsRedOrBlue(const QColor& c, bool red) {
+  const int mine = red ? c.red() : c.blue(), other = red ? c.blue() : c.red();
+  return mine > 180 && other < 80;
+}
 
 QWidget* RendererWindow(const QString& caption) {
   for (QWidget* w : QApplication::allWidgets())
@@ -74,6 +82,39 @@ TEST_F(VideoWindowTest, ChildOfItsOwnerShowingThePicture) {
   EXPECT_LT(left.blue(), 80);
   EXPECT_GT(right.blue(), 180);
   EXPECT_LT(right.red(), 80);
+}
+
+// A top-level 1920 x 1080 window with the destination letter-boxing a 4:3 picture, as the
+// desktop picture is placed: the picture in the middle exactly as presented, black bars (the
+// border colour) at the sides.
+TEST_F(VideoWindowTest, DestinationLetterBoxIsPaintedOneToOne) {
+  const QRect box(240, 0, 1440, 1080);
+  const int rows[] = {0, 539, 1079};
+  ASSERT_EQ(g.builder->RenderFile(Fixture("split.avi"), {}), S_OK);
+  ASSERT_EQ(window->SetWindowPosition(0, 0, 1920, 1080), S_OK);
+  ASSERT_EQ(renderer.As<IBasicVideo>()->SetDestinationPosition(box.x(), box.y(), box.width(),
+                                                               box.height()),
+            S_OK);
+  PauseAndWait(g);
+  os::Sim().ProcessMessages();
+  PresentedImage picture;
+  ASSERT_EQ(renderer.As<IVideoPresentation>()->GetPresentedImage(&picture), S_OK);
+  ASSERT_EQ(QSize(picture.width, picture.height), box.size());
+  QWidget* w = RendererWindow("VideoWindowEx");
+  ASSERT_NE(w, nullptr);
+  const QImage shot = w->grab().toImage();
+  ASSERT_EQ(shot.size(), QSize(1920, 1080));
+  for (int y : rows) {
+    int wrong = 0;
+    for (int x = 0; x < shot.width(); ++x) {
+      const QRgb expected = box.contains(x, y) ? picture.Pixel(x - box.x(), y - box.y()) | 0xFF000000
+                                               : qRgb(0, 0, 0);
+      if ((shot.pixel(x, y) | 0xFF000000) != expected) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0) << "row " << y;
+  }
+  EXPECT_TRUE(IsRedOrBlue(shot.pixelColor(box.left(), 539), true));
+  EXPECT_TRUE(IsRedOrBlue(shot.pixelColor(box.right(), 539), false));
 }
 
 TEST_F(VideoWindowTest, InputGoesToTheDrainAndTheCursorHides) {

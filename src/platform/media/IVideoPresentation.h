@@ -1,7 +1,7 @@
 #pragma once
 // How a video renderer presents pictures, for the player's window modes, tests and the
 // benchmark: in its own window or into an off-screen surface, with counts of what it
-// presented and dropped.
+// presented and dropped, and its window as the desktop layer for desktop playback.
 #include <cstdint>
 #include <vector>
 
@@ -34,6 +34,12 @@ struct IVideoPresentation : IUnknown {
   virtual HRESULT GetPresentedImage(PresentedImage* image) = 0;
   // Any thread. Frames presented and frames dropped for being late since the last Stop→Pause.
   virtual HRESULT GetFrameCounts(LONGLONG* presented, LONGLONG* dropped) = 0;
+  // GUI thread. While on and the renderer's window has no owner, the window is the desktop
+  // layer: borderless, of the desktop window type, kept below every other window, off the
+  // task bar and never taking the focus, showing the picture itself (no keying without an
+  // owner). Off, or with an owner (put_Owner), it is the window its style and owner make it.
+  // Geometry and visibility are kept. E_FAIL when the renderer has no window.
+  virtual HRESULT SetDesktopLayer(BOOL on) = 0;
 };
 
 }  // namespace kavoro

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "platform/media/PictureFit.h"
+#include "platform/media/VideoFormat.h"
 
 namespace kavoro::media {
 namespace {
@@ -40,6 +41,11 @@ KeyedOverlay::KeyedOverlay(std::shared_ptr<VideoSurface> surface, ComPtr<IOverla
 KeyedOverlay::~KeyedOverlay() {
   qApp->removeEventFilter(this);
   if (surface_->keyed == this) surface_->keyed = nullptr;
+  if (!picture_.isNull()) {
+    // The renderer's window shows the picture again, at the destination size.
+    surface_->SetDrawSize(0, 0);
+    surface_->Refresh();
+  }
 }
 
 void KeyedOverlay::SetWindowRect(const QRect& rect) {
@@ -48,8 +54,9 @@ void KeyedOverlay::SetWindowRect(const QRect& rect) {
 }
 
 void KeyedOverlay::Refresh() {
-  Place();
-  update();
+  if (Place()) return;
+  // Only the picture changed, and it shows only under the key.
+  update(keyed_.intersected(picture_));
 }
 
 QRect KeyedOverlay::FitPicture(const QSize& size, const OverlayKeying& k) {
@@ -58,8 +65,8 @@ QRect KeyedOverlay::FitPicture(const QSize& size, const OverlayKeying& k) {
   return QRect(r.left, r.top, RectWidth(r), RectHeight(r));
 }
 
-void KeyedOverlay::Place() {
-  if (!owner_) return;
+bool KeyedOverlay::Place() {
+  if (!owner_) return false;
   const COLORREF key = settings_.keyColor;
   if (keying_) keying_->GetOverlayKeying(&settings_);
   if (settings_.keyColor != key) {
@@ -71,12 +78,36 @@ void KeyedOverlay::Place() {
     const RECT& d = settings_.destination;
     dest = QRect(owner_->mapFromGlobal(QPoint(d.left, d.top)), QSize(RectWidth(d), RectHeight(d)));
   }
+  bool moved = false;
   if (dest != geometry()) {
     setGeometry(dest);
     ScheduleLookAgain();
+    moved = true;
   }
   const QObjectList& siblings = owner_->children();
   if (!siblings.isEmpty() && siblings.last() != this) raise();
+  const QRect fit = FitPicture(size(), settings_);
+  if (fit != picture_) {
+    SetPictureRect(fit);
+    update();  // the bars around the picture change too
+    moved = true;
+  }
+  UpdateOpaque();
+  return moved;
+}
+
+void KeyedOverlay::SetPictureRect(const QRect& rect) {
+  picture_ = rect;
+  // A fit the surface cannot hold (a crop of an extreme shape) is drawn scaled from the
+  // destination-sized picture instead.
+  const bool holdable = !rect.isEmpty() && rect.width() <= kMaxPictureSide &&
+                        rect.height() <= kMaxPictureSide;
+  surface_->SetDrawSize(holdable ? rect.width() : 0, holdable ? rect.height() : 0);
+  surface_->Refresh();
+}
+
+void KeyedOverlay::UpdateOpaque() {
+  setAttribute(Qt::WA_OpaquePaintEvent, !underlay_.isNull() && underlay_.size() == size());
 }
 
 bool KeyedOverlay::Watches(QObject* o) const {
@@ -121,22 +152,34 @@ void KeyedOverlay::LookAgain() {
   underlay_ = under;
   keyed_ = QRegion(QBitmap::fromImage(under.createMaskFromColor(KeyRgb(settings_.keyColor),
                                                                 Qt::MaskOutColor)));
+  UpdateOpaque();
   update();
 }
 
-void KeyedOverlay::paintEvent(QPaintEvent*) {
+void KeyedOverlay::paintEvent(QPaintEvent* event) {
   QPainter p(this);
   if (underlay_.size() != size()) {
-    // Not looked at yet: nothing known of what lies under it, so it shows no video.
+    // Not looked at yet: nothing known of what lies under it, so it shows no video (and is
+    // not opaque: what lies under it shows through).
     ScheduleLookAgain();
     return;
   }
-  p.drawImage(0, 0, underlay_);
-  if (keyed_.isEmpty()) return;
-  p.setClipRegion(keyed_);
-  p.fillRect(rect(), Qt::black);
+  const QRegion exposed = event->region();
+  for (const QRect& r : exposed - keyed_) p.drawImage(r.topLeft(), underlay_, r);
+  const QRegion shown = exposed & keyed_;
+  if (shown.isEmpty()) return;
   const QImage picture = surface_->Image();
-  if (!picture.isNull()) p.drawImage(FitPicture(size(), settings_), picture);
+  const QRegion covered = picture.isNull() ? QRegion() : shown & picture_;
+  for (const QRect& r : shown - covered) p.fillRect(r, Qt::black);
+  if (covered.isEmpty()) return;
+  if (picture.size() == picture_.size()) {
+    for (const QRect& r : covered)
+      p.drawImage(r.topLeft(), picture, r.translated(-picture_.topLeft()));
+  } else {
+    // A frame converted before the picture's size changed: scaled here, this once.
+    p.setClipRegion(covered);
+    p.drawImage(picture_, picture);
+  }
 }
 
 }  // namespace kavoro::media

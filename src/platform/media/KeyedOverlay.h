@@ -5,7 +5,10 @@
 // it shows the video (fitted by the mixer's aspect-ratio mode, black around it). So whatever
 // the application draws over the picture in another colour stays visible. The layer lets the
 // mouse through to the windows under it and follows their painting: a paint of any of them
-// makes it look again at what they show. GUI thread only.
+// makes it look again at what they show. It tells the surface the size it draws the picture
+// at, so each frame is scaled once, on the streaming thread, and painted 1:1; a new frame
+// repaints the picture's rectangle only, and the layer paints every pixel of it, so nothing
+// under it is painted again. GUI thread only.
 #include <QImage>
 #include <QPointer>
 #include <QRegion>
@@ -30,8 +33,11 @@ class KeyedOverlay final : public QWidget {
 
   // The renderer window's rectangle in the owner, used when the mixer has no destination.
   void SetWindowRect(const QRect& rect);
-  // A new picture is up, or the mixer's settings may have changed.
+  // A new picture is up, or the mixer's settings may have changed: repaints the picture's
+  // rectangle, or the whole layer when its place or the picture's changed.
   void Refresh();
+  // Where the picture is drawn, layer coordinates (may reach past the layer when cropped).
+  QRect PictureRect() const { return picture_; }
 
   // Where the video lies inside a destination of `size` (client coordinates).
   static QRect FitPicture(const QSize& size, const OverlayKeying& keying);
@@ -41,7 +47,13 @@ class KeyedOverlay final : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Place();
+  // Follows the mixer's settings and destination; true when the layer or the picture moved
+  // or changed size (the layer has then been repainted whole).
+  bool Place();
+  // Tells the surface the size the picture is drawn at and converts the held one again.
+  void SetPictureRect(const QRect& rect);
+  // The layer paints all of itself once it knows what lies under it.
+  void UpdateOpaque();
   void ScheduleLookAgain();
   // Renders what the owner and its other children show under the layer and finds the key.
   void LookAgain();
@@ -55,6 +67,7 @@ class KeyedOverlay final : public QWidget {
   OverlayKeying settings_;
   QImage underlay_;   // what lies under the layer, RGB32
   QRegion keyed_;     // where it shows the key, layer coordinates
+  QRect picture_;     // where the picture is drawn, layer coordinates
   bool looking_ = false;    // inside LookAgain: paints seen are its own
   bool scheduled_ = false;  // a LookAgain is queued
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/media/DesktopLayer.h"
 #include "platform/media/EventCodes.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MediaErrors.h"
@@ -198,7 +199,7 @@ void VideoRenderer::RequestRepaint() {
   os::Os().GuiThread().Queue([s] {
     s->repaintQueued = false;
     if (s->keyed) s->keyed->Refresh();
-    else if (s->window) s->window->update();
+    else if (s->window) s->window->PictureChanged();
   });
 }
 
@@ -311,6 +312,12 @@ HRESULT VideoRenderer::GetFrameCounts(LONGLONG* presented, LONGLONG* dropped) {
   return S_OK;
 }
 
+HRESULT VideoRenderer::SetDesktopLayer(BOOL on) {
+  if (!window_) return E_FAIL;
+  desktopLayer_ = on != 0;
+  return put_Owner(owner_);
+}
+
 // IVideoWindow
 
 #define KAVORO_GETTER(name, field)       \
@@ -405,7 +412,7 @@ HRESULT VideoRenderer::put_Owner(OAHWND owner) {
   QWidget* parent = (owner && (style_ & WS_CHILD)) ? AsWidget(owner) : nullptr;
   Qt::WindowFlags flags = parent ? Qt::Widget : Qt::Window;
   if (!parent && !(style_ & (WS_CAPTION | WS_THICKFRAME))) flags |= Qt::FramelessWindowHint;
-  window_->setParent(parent, flags);
+  DesktopLayer::Apply(window_, parent, flags, desktopLayer_);
   window_->setGeometry(position_.left, position_.top, RectWidth(position_), RectHeight(position_));
   if (wasVisible) window_->show();
   UpdateKeyed();
@@ -445,7 +452,7 @@ HRESULT VideoRenderer::get_FullScreenMode(LONG* mode) {
 HRESULT VideoRenderer::put_FullScreenMode(LONG mode) { return mode ? E_NOTIMPL : S_OK; }
 
 HRESULT VideoRenderer::SetWindowForeground(LONG focus) {
-  if (!window_) return S_OK;
+  if (!window_ || DesktopLayer::IsLayer(window_)) return S_OK;  // the layer stays below
   window_->raise();
   if (focus) window_->activateWindow();
   return S_OK;

@@ -125,6 +125,7 @@ class VideoRenderer final
   HRESULT SetPresentationMode(VideoPresentationMode mode) override;
   HRESULT GetPresentedImage(PresentedImage* image) override;
   HRESULT GetFrameCounts(LONGLONG* presented, LONGLONG* dropped) override;
+  HRESULT SetDesktopLayer(BOOL on) override;
 
   // IRendererScheduling.
   HRESULT SetClockScheduling(BOOL waitForClock) override;
@@ -182,6 +183,7 @@ class VideoRenderer final
   OAHWND drain_ = 0;
   LONG borderColor_ = 0;
   LONG cursorHidden_ = OAFALSE;
+  bool desktopLayer_ = false;  // the window is the desktop layer while it has no owner
   // application thread, while stopped
   VideoPresentationMode mode_ = kPresentOffscreen;
   PictureFormat format_;  // as connected; changed by the stream

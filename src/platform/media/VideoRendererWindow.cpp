@@ -40,15 +40,26 @@ void VideoRendererWindow::SetShowsPicture(bool shows) {
   update();
 }
 
-void VideoRendererWindow::paintEvent(QPaintEvent*) {
+void VideoRendererWindow::PictureChanged() {
+  if (showsPicture_) update(Target() & rect());
+}
+
+QRect VideoRendererWindow::Target() const { return destination_.isEmpty() ? rect() : destination_; }
+
+void VideoRendererWindow::paintEvent(QPaintEvent* event) {
   QPainter p(this);
-  p.fillRect(rect(), border_);
-  if (!showsPicture_) return;
-  const QImage image = surface_->Image();
-  if (image.isNull()) return;
-  const QRect target = destination_.isEmpty() ? rect() : destination_;
-  if (target.size() == image.size()) p.drawImage(target.topLeft(), image);
-  else p.drawImage(target, image);
+  const QImage image = showsPicture_ ? surface_->Image() : QImage();
+  const QRect target = Target();
+  const QRegion covered = image.isNull() ? QRegion() : event->region() & target;
+  for (const QRect& r : event->region() - covered) p.fillRect(r, border_);
+  if (covered.isEmpty()) return;
+  if (target.size() == image.size()) {
+    for (const QRect& r : covered) p.drawImage(r.topLeft(), image, r.translated(-target.topLeft()));
+  } else {
+    // Converted before the destination changed: scaled here until the next picture.
+    p.setClipRegion(covered);
+    p.drawImage(target, image);
+  }
 }
 
 void VideoRendererWindow::resizeEvent(QResizeEvent* event) {

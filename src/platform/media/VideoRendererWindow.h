@@ -1,7 +1,8 @@
 #pragma once
 // The video renderer's own window: paints the surface's image into the destination
-// rectangle over the border colour, hides the cursor on request and passes mouse and keys on
-// to the message-drain widget. GUI thread only.
+// rectangle (1:1: the surface converts at the destination size) and the border colour around
+// it, hides the cursor on request and passes mouse and keys on to the message-drain widget.
+// GUI thread only.
 #include <QPointer>
 #include <QWidget>
 
@@ -24,6 +25,8 @@ class VideoRendererWindow final : public QWidget {
   void SetDrain(QWidget* drain);
   // false while the picture is shown keyed elsewhere: the window shows its border colour.
   void SetShowsPicture(bool shows);
+  // A new picture is up: repaints the destination rectangle only.
+  void PictureChanged();
   // Called after each resize with the new client size.
   std::function<void(int width, int height)> onResize;
 
@@ -33,6 +36,8 @@ class VideoRendererWindow final : public QWidget {
   bool event(QEvent* event) override;
 
  private:
+  // Where the picture goes: the destination, or the whole client area.
+  QRect Target() const;
   std::shared_ptr<VideoSurface> surface_;
   QRect destination_;
   QColor border_ = Qt::black;

@@ -1,7 +1,8 @@
 #pragma once
 // What a video renderer presents: the last picture it took with the overlays due at its time
 // blended over it (when the renderer has overlay inputs), colour-converted and scaled from the
-// source rectangle to the destination size. Shared between the renderer (streaming
+// source rectangle to the size it is shown at (the destination size, or the keyed picture's
+// drawing size), so that painting it is a plain copy. Shared between the renderer (streaming
 // thread: Present) and its window (GUI thread: paints Image()); the window pointer is touched
 // on the GUI thread only.
 #include <QImage>
@@ -18,11 +19,10 @@
 #include "platform/media/OverlayCompositor.h"
 #include "platform/media/VideoFormat.h"
 
-class QWidget;
-
 namespace kavoro::media {
 
 class KeyedOverlay;
+class VideoRendererWindow;
 
 class VideoSurface {
  public:
@@ -44,16 +44,21 @@ class VideoSurface {
   // whole picture. The destination size 0x0 means the source rectangle's own size.
   void SetSource(const RECT& source);
   void SetDestinationSize(LONG width, LONG height);
+  // Any thread. The size the keyed picture is drawn at, which then takes the destination
+  // size's place; 0x0 gives the destination size back. Takes effect with the next conversion
+  // (Present, Refresh).
+  void SetDrawSize(LONG width, LONG height);
 
   bool HasPicture() const;
   PictureFormat Format() const;
-  // A copy of the presented image (null image when none).
+  // The presented image (null image when none). Any thread. A shallow copy: the surface
+  // converts the next picture into a buffer of its own while the caller still holds it.
   QImage Image() const;
   // The held picture whole, unscaled, as 0xFFRRGGBB rows top-down; false when none.
   bool WholePicture(QImage* image) const;
 
   // GUI thread only.
-  QWidget* window = nullptr;
+  VideoRendererWindow* window = nullptr;
   KeyedOverlay* keyed = nullptr;  // shows the picture instead of the window when set
   // Set when a repaint request is on its way to the GUI thread, so requests do not pile up.
   std::atomic<bool> repaintQueued{false};
@@ -73,6 +78,7 @@ class VideoSurface {
   PictureFormat format_;
   RECT source_{};
   LONG destWidth_ = 0, destHeight_ = 0;
+  LONG drawWidth_ = 0, drawHeight_ = 0;
   QImage image_;
   SwsPtr scaler_;
 };
