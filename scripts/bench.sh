@@ -8,6 +8,8 @@
 #                                            memory
 #   kavoro-bench --realtime FILE under Xvfb  frames, dropped frames, CPU share of one core,
 #                                            peak resident memory
+#   kavoro-bench --realtime --fullscreen     the same through the player's video control, full
+#     1920x1080 FILE under a 1920x1080 Xvfb  screen, the picture keyed and scaled to the screen
 # and prints them side by side with the targets.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -57,6 +59,10 @@ echo "kavoro-bench --realtime (under Xvfb) ..."
 xvfb-run -a /usr/bin/time -v -o "$out/realtime.time" "$bench" --realtime "$file" \
   > "$out/realtime.time.out" 2>&1
 
+echo "kavoro-bench --realtime --fullscreen 1920x1080 (under a 1920x1080 Xvfb) ..."
+xvfb-run -a -s "-screen 0 1920x1080x24" /usr/bin/time -v -o "$out/fullscreen.time" \
+  "$bench" --realtime --fullscreen 1920x1080 "$file" > "$out/fullscreen.time.out" 2>&1
+
 ff_wall=$(seconds "$out/ffmpeg.time"); ff_cpu=$(cpu "$out/ffmpeg.time")
 kb_line=$(tail -n 1 "$out/bench.time.out")
 kb_play=$(field wall "$kb_line"); kb_frames=$(field frames "$kb_line")
@@ -66,6 +72,11 @@ rt_line=$(tail -n 1 "$out/realtime.time.out")
 rt_wall=$(field wall "$rt_line"); rt_cpu=$(field cpu "$rt_line")
 rt_frames=$(field frames "$rt_line"); rt_dropped=$(field dropped "$rt_line")
 rt_rss=$(rss_mb "$out/realtime.time")
+fs_line=$(tail -n 1 "$out/fullscreen.time.out")
+fs_wall=$(field wall "$fs_line"); fs_cpu=$(field cpu "$fs_line")
+fs_frames=$(field frames "$fs_line"); fs_dropped=$(field dropped "$fs_line")
+fs_rss=$(rss_mb "$out/fullscreen.time")
+fs_share=$(awk -v c="$fs_cpu" -v w="$fs_wall" 'BEGIN { printf "%.1f", 100 * c / w }')
 ratio=$(awk -v a="$kb_wall" -v b="$ff_wall" 'BEGIN { printf "%.2f", a / b }')
 share=$(awk -v c="$rt_cpu" -v w="$rt_wall" 'BEGIN { printf "%.1f", 100 * c / w }')
 
@@ -75,9 +86,11 @@ printf '%-34s %10s %10s %10s %10s\n' "" "wall s" "cpu s" "frames" "peak MB"
 printf '%-34s %10s %10s %10s %10s\n' "ffmpeg -f null" "$ff_wall" "$ff_cpu" "-" "$(rss_mb "$out/ffmpeg.time")"
 printf '%-34s %10s %10s %10s %10s\n' "kavoro-bench" "$kb_wall" "$kb_cpu" "$kb_frames" "$kb_rss"
 printf '%-34s %10s %10s %10s %10s\n' "kavoro-bench --realtime" "$rt_wall" "$rt_cpu" "$rt_frames" "$rt_rss"
+printf '%-34s %10s %10s %10s %10s\n' "  --fullscreen 1920x1080" "$fs_wall" "$fs_cpu" "$fs_frames" "$fs_rss"
 echo
 echo "kavoro-bench's last line: $kb_line"
 echo "kavoro-bench --realtime's last line: $rt_line"
 echo "wall kavoro-bench / ffmpeg: ${ratio}x, whole processes (target <= 1.3x); playing alone took ${kb_play} s"
 echo "realtime: dropped ${rt_dropped} frames (target 0), CPU ${share} % of one core (target < 20 %)"
+echo "full screen 1920x1080: dropped ${fs_dropped} frames (target 0), CPU ${fs_share} % of one core (target < 15 %)"
 echo "peak resident: ${kb_rss} MB, realtime ${rt_rss} MB (target < 150 MB)"

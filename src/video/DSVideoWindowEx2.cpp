@@ -69,8 +69,10 @@ HRESULT TOverlayCallback::OnUpdateOverlay(BOOL, DWORD, BOOL, const RECT*, const 
 
 HRESULT TOverlayCallback::OnUpdateColorKey(const COLORKEY* key, DWORD) {
   if (!control_ || !key) return S_OK;
+  const bool changed = control_->FColorKey != key->HighColorValue;
   control_->FColorKey = key->HighColorValue;
   if (control_->OnColorKeyChanged) control_->OnColorKeyChanged(this);
+  if (changed) control_->PaintOverlayKey();
   return S_OK;
 }
 
@@ -265,11 +267,14 @@ HRESULT TDSVideoWindowEx2::NotifyControl(TGraphAction action, LONG) {
       if (FOverlayActive) {
         FColorControl->ReadHardwareSettings();
         FColorControl->ApplyToOverlay();
+        // Known before the key is first painted, so no other colour shows for a moment.
+        ReadColorKey();
       }
       PlaceRendererWindow();
       break;
     case gaRenderDvdEnd:
       AdoptDvdRenderer();
+      if (FOverlayActive) ReadColorKey();
       break;
     default:  // gaRenderFileBegin, gaRenderDvdBegin, gaActivation
       break;
@@ -360,8 +365,10 @@ void TDSVideoWindowEx2::ReadColorKey() {
   key.LowColorValue = key.HighColorValue = kPrefilledKeyColor;
   DWORD color = 0;
   config->GetColorKey(&key, &color);
+  const bool changed = FColorKey != key.HighColorValue;
   FColorKey = key.HighColorValue;
   if (OnColorKeyChanged) OnColorKeyChanged(this);
+  if (changed) PaintOverlayKey();
 }
 
 RECT TDSVideoWindowEx2::LetterBoxRect(const RECT& target, const RECT& source) {
@@ -386,6 +393,8 @@ HRESULT TDSVideoWindowEx2::ComputeVideoRect() {
 void TDSVideoWindowEx2::PaintOverlayKey() {
   if (FDestroying) return;
   update();
+  // The keyed picture lies over the control and hides its repaints from the window system.
+  if (FVideoWindow) FVideoWindow->NotifyOwnerMessage(AsHandle(this), WM_PAINT, 0, 0);
 }
 
 void TDSVideoWindowEx2::paintEvent(QPaintEvent*) {

@@ -18,6 +18,7 @@
 #include "../controls/ControlsTestSupport.h"
 #include "../media/MediaTestSupport.h"
 #include "media/FilterGraph.h"
+#include "platform/media/IVideoPresentation.h"
 #include "platform/media/IVideoWindow.h"
 #include "platform/media/dvd/DvdPlayback.h"
 #include "platform/media/dvd/IDvdControl2.h"
@@ -25,6 +26,10 @@
 #include "platform/os/sim/SimPlatform.h"
 #include "support/DvdDisc.h"
 #include "video/ColorControl.h"
+#include "controls/VeskoTrackBar.h"
+#include "video/ColorSet.h"
+
+#include <QCheckBox>
 #include "video/DSVideoWindowEx2.h"
 #include "video/Video.h"
 
@@ -118,8 +123,16 @@ class VideoWindowTest : public ::testing::Test {
     ASSERT_EQ(graph->RenderFile(file), S_OK);
     ASSERT_TRUE(video()->OverlayActive());
     ASSERT_TRUE(graph->Play());
-    const bool shown = RunUntil([&] { return Reddish(Shown().pixel(Shown().rect().center())); });
-    ASSERT_TRUE(shown);
+    ASSERT_TRUE(RunUntil([&] { return Presented() > 0; }));
+  }
+  LONGLONG Presented() {
+    ComPtr<IVideoPresentation> presentation;
+    LONGLONG presented = 0, dropped = 0;
+    if (video()->GraphRenderer() &&
+        SUCCEEDED(video()->GraphRenderer()->QueryInterface(IIDOf<IVideoPresentation>(),
+                                                           presentation.PutVoid())))
+      presentation->GetFrameCounts(&presented, &dropped);
+    return presented;
   }
 
   std::unique_ptr<TFrm_Video> form;
@@ -146,6 +159,7 @@ TEST_F(VideoWindowTest, LetterBoxKeysThePictureWhereItsShapeFits) {
     const RECT& r = video()->VideoRect();
     EXPECT_EQ(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)), c.expected);
     // The picture shows inside the rectangle and the control's black outside it.
+    ASSERT_TRUE(RunUntil([&] { return Reddish(Shown().pixel(c.expected.center())); }, 5s));
     const QImage shown = Shown();
     EXPECT_TRUE(Reddish(shown.pixel(c.expected.center())));
     EXPECT_TRUE(Reddish(shown.pixel(c.expected.topLeft() + QPoint(2, 2))));
@@ -277,20 +291,34 @@ TEST_F(VideoDvdTest, AFilePlayingLeavesThePointerAlone) {
 
 // ---- Colours.
 
-TEST_F(VideoWindowTest, ColourSettingsChangeThePicture) {
+TEST_F(VideoWindowTest, TheColourPopUpChangesThePicture) {
   SizeVideo(320, 240);
   PlayFile(ShapedFile("4:3"));
   graph->Pause();
-  Settle();
-  const QRgb before = Shown().pixel(160, 120);
-  video()->ColorControl()->SetColorEnable(false);  // grey picture
-  ASSERT_TRUE(RunUntil([&] {
+  ASSERT_TRUE(RunUntil([&] { return Reddish(Shown().pixel(160, 120)); }, 5s));
+  TFrm_ColorSet popUp(video());
+  popUp.show();
+  Pump();
+  // "Utilized colors" off: the picture turns grey.
+  QTest::mouseClick(popUp.CheckBox, Qt::LeftButton, {}, QPoint(8, popUp.CheckBox->height() / 2));
+  ASSERT_FALSE(video()->ColorControl()->ColorEnable());
+  EXPECT_TRUE(RunUntil([&] {
     const QRgb p = Shown().pixel(160, 120);
     return std::abs(qRed(p) - qGreen(p)) < 12 && std::abs(qRed(p) - qBlue(p)) < 12;
-  }, 5s)) << std::hex << Shown().pixel(160, 120) << " before " << before;
+  }, 5s)) << std::hex << Shown().pixel(160, 120);
+  const int grey = qRed(Shown().pixel(160, 120));
+  // Brightness dragged to the right end: the grey gets lighter.
+  controls::TVeskoTrackBar* bar = popUp.VeskoTrackBar1;
+  const int y = bar->height() / 2;
+  controls::test::Press(bar, QPoint(bar->width() - 2, y));
+  controls::test::Release(bar, QPoint(bar->width() - 2, y));
+  EXPECT_GT(video()->ColorControl()->Brightness(), kBrightnessRange.Default);
+  EXPECT_TRUE(RunUntil([&] { return qRed(Shown().pixel(160, 120)) > grey + 20; }, 5s))
+      << grey << " " << std::hex << Shown().pixel(160, 120);
   // Leaving the graph puts back what the overlay had, so the next graph starts as found.
   graph->SetActive(false);
   EXPECT_TRUE(video()->ColorControl()->ColorEnable());
+  EXPECT_EQ(video()->ColorControl()->Brightness(), kBrightnessRange.Default);
 }
 
 // ---- Presentation modes.
@@ -441,6 +469,10 @@ TEST(VideoFrameTest, DroppedLocalFilesGoToThePlayListInOrder) {
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile("/media/one.mpg"), QUrl("http://example.invalid/two.mpg"),
                 QUrl::fromLocalFile("/media/three.vob"), QUrl::fromLocalFile(QString::fromStdString(longName))});
+  // As the window system delivers a drop: the drag enters, then the files are let go.
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&form, &enter);
+  ASSERT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(&form, &drop);
   // A web address is no file; a long name is kept whole.

@@ -73,6 +73,7 @@ void SetSkipStates(QWidget* window, bool on) {
   const auto id = static_cast<xcb_window_t>(PlatformWindowOf(window));
   if (!id) return;
   xcb_connection_t* c = x11->connection();
+  if (!c) return;  // another platform (offscreen) answers without an X connection
   const xcb_atom_t state = Atom(c, "_NET_WM_STATE");
   const xcb_atom_t skips[] = {Atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
                               Atom(c, "_NET_WM_STATE_SKIP_PAGER")};
@@ -106,8 +107,8 @@ void DesktopLayer::Apply(QWidget* window, QWidget* parent, Qt::WindowFlags ordin
   DesktopLayer* keeper = Of(window);
   window->setAttribute(Qt::WA_ShowWithoutActivating, on);
   window->setParent(parent, on ? kLayerFlags : ordinaryFlags);
-  // A child has no type of its own; a top-level window that was none is ordinary already.
-  if (window->isWindow() && (on || keeper)) SetWindowType(window, on);
+  // A child has no type of its own; a window that stays what it was keeps its platform window.
+  if (window->isWindow() && on != (keeper != nullptr)) SetWindowType(window, on);
   if (on && !keeper) new DesktopLayer(window);
   if (!on && keeper) delete keeper;
 }

@@ -20,6 +20,9 @@ constexpr LONG WS_CAPTION = 0x00C00000;
 constexpr LONG WS_THICKFRAME = 0x00040000;
 constexpr LONG WS_OVERLAPPEDWINDOW = 0x00CF0000;
 
+// Owner messages forwarded through NotifyOwnerMessage.
+constexpr LONG WM_PAINT = 0x000F;
+
 // Window states.
 constexpr LONG SW_HIDE = 0;
 constexpr LONG SW_SHOWNORMAL = 1;
@@ -81,7 +84,10 @@ struct IVideoWindow : IUnknown {
   virtual HRESULT get_FullScreenMode(LONG* mode) = 0;
   virtual HRESULT put_FullScreenMode(LONG mode) = 0;
   virtual HRESULT SetWindowForeground(LONG focus) = 0;
-  // Forwards a message meant for the renderer's window; nothing to do on this platform.
+  // Forwards a message of the owner's to the renderer. WM_PAINT: the owner changed what it
+  // paints under the picture (the colour key), so a keyed picture looks at it again; a paint
+  // the window system skips (the keyed layer lies over the owner) would go unseen otherwise.
+  // Other messages: nothing to do on this platform.
   virtual HRESULT NotifyOwnerMessage(OAHWND window, LONG message, LONG_PTR wParam,
                                      LONG_PTR lParam) = 0;
   virtual HRESULT SetWindowPosition(LONG left, LONG top, LONG width, LONG height) = 0;

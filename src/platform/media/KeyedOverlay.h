@@ -36,6 +36,8 @@ class KeyedOverlay final : public QWidget {
   // A new picture is up, or the mixer's settings may have changed: repaints the picture's
   // rectangle, or the whole layer when its place or the picture's changed.
   void Refresh();
+  // The owner changed what it paints under the layer: looks at it again.
+  void OwnerPainted() { ScheduleLookAgain(); }
   // Where the picture is drawn, layer coordinates (may reach past the layer when cropped).
   QRect PictureRect() const { return picture_; }
 

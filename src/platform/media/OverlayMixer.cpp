@@ -277,8 +277,7 @@ HRESULT OverlayMixer::MixAndDeliver(IMediaSample* in) {
   if (timed == S_OK) e0 = end;
   {
     std::lock_guard still(stillLock_);
-    if (overlaid) last_.assign(src, src + size);
-    else last_.clear();
+    last_.assign(src, src + size);
     lastStart_ = s0;
   }
   return Deliver(src, s0, e0, in->IsDiscontinuity() == S_OK);
@@ -394,8 +393,15 @@ HRESULT OverlayMixer::SetColorControls(const DDCOLORCONTROL* c) {
   if (!c) return E_POINTER;
   HRESULT hr = CheckColorControls(*c);
   if (FAILED(hr)) return hr;
-  std::lock_guard g(lock_);
-  colors_.Set(*c);
+  {
+    std::lock_guard g(lock_);
+    colors_.Set(*c);
+  }
+  // A still on show (paused, or a menu's still under its overlays) takes the new colours at
+  // once; moving pictures carry them from the next one.
+  const bool overlaid = std::any_of(overlays_.begin(), overlays_.end(),
+                                    [](InputPin* p) { return p->IsConnected(); });
+  if (State() == State_Paused || overlaid) MixStillAgain();
   return S_OK;
 }
 

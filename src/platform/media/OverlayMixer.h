@@ -91,7 +91,7 @@ class OverlayMixer final : public AddInterfaces<BaseFilter, IDDrawExclModeVideo,
   std::mutex stillLock_;
   PictureFormat current_;
   std::optional<REFERENCE_TIME> lastStart_;  // of the last video picture
-  std::vector<BYTE> last_;  // the last video picture as it came, while overlays are connected
+  std::vector<BYTE> last_;  // the last video picture as it came
 
   std::mutex lock_;
   // guarded by lock_

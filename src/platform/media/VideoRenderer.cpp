@@ -458,7 +458,10 @@ HRESULT VideoRenderer::SetWindowForeground(LONG focus) {
   return S_OK;
 }
 
-HRESULT VideoRenderer::NotifyOwnerMessage(OAHWND, LONG, LONG_PTR, LONG_PTR) { return S_OK; }
+HRESULT VideoRenderer::NotifyOwnerMessage(OAHWND, LONG message, LONG_PTR, LONG_PTR) {
+  if (message == WM_PAINT && keyed_) keyed_->OwnerPainted();
+  return S_OK;
+}
 
 HRESULT VideoRenderer::SetWindowPosition(LONG left, LONG top, LONG width, LONG height) {
   if (width < 0 || height < 0) return E_INVALIDARG;
