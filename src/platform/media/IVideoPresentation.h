@@ -30,7 +30,8 @@ struct IVideoPresentation : IUnknown {
   // exists) or off-screen (the default otherwise).
   virtual HRESULT SetPresentationMode(VideoPresentationMode mode) = 0;
   // Any thread. A copy of the last presented picture: the source rectangle of the frame,
-  // colour-converted and scaled to the destination rectangle's size. E_UNEXPECTED when none.
+  // colour-converted and scaled to the destination rectangle's size (while the picture is
+  // keyed: to the size of its fitted rectangle). E_UNEXPECTED when none.
   virtual HRESULT GetPresentedImage(PresentedImage* image) = 0;
   // Any thread. Frames presented and frames dropped for being late since the last Stop→Pause.
   virtual HRESULT GetFrameCounts(LONGLONG* presented, LONGLONG* dropped) = 0;
