@@ -209,7 +209,9 @@ TEST_F(KeyedSplitTest, PictureIsScaledOnceToItsFittedSizeAndShownOneToOne) {
   for (const Case& c : cases) {
     ASSERT_EQ(PinNamed(mixer.Get(), "Input0").As<IMixerPinConfig2>()->SetAspectRatioMode(c.mode),
               S_OK);
-    control->update();  // as the video control repaints its key after a mode change
+    // As the video control does after a mode change: repaints its key and tells the renderer.
+    control->update();
+    ASSERT_EQ(window->NotifyOwnerMessage(reinterpret_cast<OAHWND>(&owner), WM_PAINT, 0, 0), S_OK);
     Settle();
     PresentedImage picture;
     ASSERT_EQ(renderer.As<IVideoPresentation>()->GetPresentedImage(&picture), S_OK);
