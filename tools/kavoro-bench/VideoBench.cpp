@@ -46,16 +46,17 @@ int RunVideoBench(int argc, char** argv, const std::string& file, int width, int
     std::fprintf(stderr, "the screen is %dx%d, not %dx%d\n", shown.width(), shown.height(), width, height);
 
   int exitCode = 0;
-  graph.OnGraphComplete = [&](TFilterGraph*, HRESULT, IBaseFilter*) { app.quit(); };
+  // exit, not quit: quit asks every window to close first, and the full-screen form refuses.
+  graph.OnGraphComplete = [&](TFilterGraph*, HRESULT, IBaseFilter*) { QCoreApplication::exit(0); };
   graph.OnGraphErrorAbort = [&](TFilterGraph*, HRESULT hr) {
     std::fprintf(stderr, "playback aborted: %s\n", HResultToString(hr).c_str());
     exitCode = 1;
-    app.quit();
+    QCoreApplication::exit(0);
   };
   QTimer::singleShot(std::chrono::minutes(kMaxMinutes), &app, [&] {
     std::fprintf(stderr, "no end of playback within %d minutes\n", kMaxMinutes);
     exitCode = 1;
-    app.quit();
+    QCoreApplication::exit(0);
   });
   const auto wallStart = std::chrono::steady_clock::now();
   const double cpuStart = CpuSeconds();
