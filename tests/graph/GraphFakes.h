@@ -21,6 +21,7 @@
 #include "platform/com/storage/Persist.h"
 #include "platform/media/dvd/IDvdControl2.h"
 #include "platform/media/dvd/IDvdInfo2.h"
+#include "support/IdleFakes.h"
 
 namespace kavoro::test {
 
@@ -43,7 +44,7 @@ struct IProbe : IUnknown {
 
 class FakeFilter;
 
-class FakePin : public ComObject<IPin> {
+class FakePin : public IdlePin<ComObject<IPin>> {
  public:
   FakePin(FakeFilter* owner, std::string id) : owner_(owner), id_(std::move(id)) {}
   HRESULT Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
@@ -61,44 +62,24 @@ class FakePin : public ComObject<IPin> {
     return S_OK;
   }
   HRESULT QueryAccept(const AM_MEDIA_TYPE*) override { return S_FALSE; }
-  HRESULT EnumMediaTypes(IEnumMediaTypes**) override { return E_NOTIMPL; }
-  HRESULT QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
-  HRESULT EndOfStream() override { return S_OK; }
-  HRESULT BeginFlush() override { return S_OK; }
-  HRESULT EndFlush() override { return S_OK; }
-  HRESULT NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
 
  private:
   FakeFilter* owner_;
   std::string id_;
 };
 
-class FakeFilter : public ComObject<IBaseFilter> {
+class FakeFilter : public IdleFilter<ComObject<IBaseFilter>> {
  public:
   FakeFilter(std::string name, int pins);
   const std::string& Name() const { return name_; }
 
   HRESULT GetClassID(CLSID*) override { return E_NOTIMPL; }
-  HRESULT Stop() override { return S_OK; }
-  HRESULT Pause() override { return S_OK; }
-  HRESULT Run(REFERENCE_TIME) override { return S_OK; }
-  HRESULT GetState(DWORD, FILTER_STATE* s) override {
-    *s = State_Stopped;
-    return S_OK;
-  }
-  HRESULT SetSyncSource(IReferenceClock*) override { return S_OK; }
-  HRESULT GetSyncSource(IReferenceClock** c) override {
-    *c = nullptr;
-    return S_OK;
-  }
   HRESULT EnumPins(IEnumPins** pins) override;
   HRESULT FindPin(const std::string&, IPin**) override { return VFW_E_NOT_FOUND; }
   HRESULT QueryFilterInfo(FILTER_INFO* info) override {
     info->achName = name_;
     return S_OK;
   }
-  HRESULT JoinFilterGraph(IFilterGraph*, const std::string&) override { return S_OK; }
-  HRESULT QueryVendorInfo(std::string*) override { return E_NOTIMPL; }
 
  private:
   std::string name_;

@@ -17,13 +17,14 @@
 #include "platform/media/IMixerPinConfig.h"
 #include "platform/media/IPin.h"
 #include "platform/media/MediaErrors.h"
+#include "support/IdleFakes.h"
 #include "video/DSVideoWindowEx2.h"
 
 namespace kavoro::test {
 
 // A pin of a chosen direction that answers IMixerPinConfig2 only when `mixerConfig` is set.
 // The colour record starts as `record`; writes are kept in `writes`, accepted or not.
-class FakeColorPin : public ComObject<IPin, IMixerPinConfig2> {
+class FakeColorPin : public IdlePin<ComObject<IPin, IMixerPinConfig2>> {
  public:
   FakeColorPin(PIN_DIRECTION direction, bool mixerConfig)
       : direction(direction), mixerConfig(mixerConfig) {}
@@ -40,12 +41,6 @@ class FakeColorPin : public ComObject<IPin, IMixerPinConfig2> {
   HRESULT QueryDirection(PIN_DIRECTION* dir) override;
   HRESULT QueryId(std::string*) override { return E_NOTIMPL; }
   HRESULT QueryAccept(const AM_MEDIA_TYPE*) override { return S_FALSE; }
-  HRESULT EnumMediaTypes(IEnumMediaTypes**) override { return E_NOTIMPL; }
-  HRESULT QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
-  HRESULT EndOfStream() override { return S_OK; }
-  HRESULT BeginFlush() override { return S_OK; }
-  HRESULT EndFlush() override { return S_OK; }
-  HRESULT NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
 
   // IMixerPinConfig: not used by the colour settings.
   HRESULT SetRelativePosition(DWORD, DWORD, DWORD, DWORD) override { return E_NOTIMPL; }
@@ -79,7 +74,7 @@ class FakeColorPin : public ComObject<IPin, IMixerPinConfig2> {
 };
 
 // A filter of class `clsid` with the given pins.
-class FakeColorFilter : public ComObject<IBaseFilter> {
+class FakeColorFilter : public IdleFilter<ComObject<IBaseFilter>> {
  public:
   FakeColorFilter(const CLSID& clsid, std::vector<ComPtr<FakeColorPin>> pins)
       : clsid_(clsid), pins_(std::move(pins)) {}
@@ -87,23 +82,9 @@ class FakeColorFilter : public ComObject<IBaseFilter> {
     *clsid = clsid_;
     return S_OK;
   }
-  HRESULT Stop() override { return S_OK; }
-  HRESULT Pause() override { return S_OK; }
-  HRESULT Run(REFERENCE_TIME) override { return S_OK; }
-  HRESULT GetState(DWORD, FILTER_STATE* s) override {
-    *s = State_Stopped;
-    return S_OK;
-  }
-  HRESULT SetSyncSource(IReferenceClock*) override { return S_OK; }
-  HRESULT GetSyncSource(IReferenceClock** c) override {
-    *c = nullptr;
-    return S_OK;
-  }
   HRESULT EnumPins(IEnumPins** pins) override;
   HRESULT FindPin(const std::string&, IPin**) override { return VFW_E_NOT_FOUND; }
   HRESULT QueryFilterInfo(FILTER_INFO*) override { return E_NOTIMPL; }
-  HRESULT JoinFilterGraph(IFilterGraph*, const std::string&) override { return S_OK; }
-  HRESULT QueryVendorInfo(std::string*) override { return E_NOTIMPL; }
 
  private:
   CLSID clsid_;

@@ -266,16 +266,6 @@ HRESULT FakeFilter::GetClassID(CLSID* clsid) {
   return S_OK;
 }
 
-HRESULT FakeFilter::GetState(DWORD, FILTER_STATE* state) {
-  *state = State_Stopped;
-  return S_OK;
-}
-
-HRESULT FakeFilter::GetSyncSource(IReferenceClock** clock) {
-  *clock = nullptr;
-  return S_OK;
-}
-
 HRESULT FakeFilter::EnumPins(IEnumPins** pins) {
   std::vector<ComPtr<IPin>> list;
   for (FakePin* pin : ListedPins()) list.push_back(ComPtr<IPin>(static_cast<IPin*>(pin)));

@@ -17,6 +17,7 @@
 #include "platform/media/IMixerPinConfig.h"
 #include "platform/media/IVideoWindow.h"
 #include "platform/media/dvd/IDvdGraphBuilder.h"
+#include "support/IdleFakes.h"
 
 namespace kavoro::test {
 
@@ -29,7 +30,7 @@ class FakeFilter;
 
 // A pin whose reference count is its filter's. The mixer's inputs also answer
 // IMixerPinConfig2 (colour controls of a record the test sets; calls are logged).
-class FakePin final : public IPin, public IMixerPinConfig2 {
+class FakePin final : public IdlePin<IPin>, public IMixerPinConfig2 {
  public:
   FakePin(FakeFilter* owner, std::string id, PIN_DIRECTION dir, bool mixerInput);
 
@@ -55,12 +56,6 @@ class FakePin final : public IPin, public IMixerPinConfig2 {
   HRESULT QueryDirection(PIN_DIRECTION* dir) override;
   HRESULT QueryId(std::string* id) override;
   HRESULT QueryAccept(const AM_MEDIA_TYPE*) override { return S_OK; }
-  HRESULT EnumMediaTypes(IEnumMediaTypes**) override { return E_NOTIMPL; }
-  HRESULT QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
-  HRESULT EndOfStream() override { return S_OK; }
-  HRESULT BeginFlush() override { return S_OK; }
-  HRESULT EndFlush() override { return S_OK; }
-  HRESULT NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
 
   // IMixerPinConfig2
   HRESULT SetRelativePosition(DWORD, DWORD, DWORD, DWORD) override { return S_OK; }
@@ -92,7 +87,8 @@ class FakePin final : public IPin, public IMixerPinConfig2 {
 //   Output.  Line 21 decoders: Input, Output.  Decoder: Input, Video, CC, Subpicture.
 // Renderers answer IVideoWindow (accepting everything); the mixer answers
 // IDDrawExclModeVideo while World().exclModeVideo is set.
-class FakeFilter final : public ComObject<IBaseFilter, IVideoWindow, IDDrawExclModeVideo> {
+class FakeFilter final
+    : public IdleFilter<ComObject<IBaseFilter, IVideoWindow, IDDrawExclModeVideo>> {
  public:
   FakeFilter(FilterKind kind, std::string label);
   ~FakeFilter() override;
@@ -114,17 +110,9 @@ class FakeFilter final : public ComObject<IBaseFilter, IVideoWindow, IDDrawExclM
 
   // IBaseFilter
   HRESULT GetClassID(CLSID* clsid) override;
-  HRESULT Stop() override { return S_OK; }
-  HRESULT Pause() override { return S_OK; }
-  HRESULT Run(REFERENCE_TIME) override { return S_OK; }
-  HRESULT GetState(DWORD, FILTER_STATE* state) override;
-  HRESULT SetSyncSource(IReferenceClock*) override { return S_OK; }
-  HRESULT GetSyncSource(IReferenceClock** clock) override;
   HRESULT EnumPins(IEnumPins** pins) override;
   HRESULT FindPin(const std::string& id, IPin** pin) override;
   HRESULT QueryFilterInfo(FILTER_INFO* info) override;
-  HRESULT JoinFilterGraph(IFilterGraph*, const std::string&) override { return S_OK; }
-  HRESULT QueryVendorInfo(std::string*) override { return E_NOTIMPL; }
 
   // IVideoWindow: stores nothing, accepts everything.
   HRESULT put_Caption(const std::string&) override { return S_OK; }
