@@ -21,6 +21,7 @@
 #include "platform/media/dvd/IDvdInfo2.h"
 #include "platform/os/sim/SimPlatform.h"
 #include "support/DvdDisc.h"
+#include "support/SimTime.h"
 
 namespace kavoro::test {
 namespace {
@@ -57,26 +58,9 @@ class GraphPlaybackTest : public ::testing::Test {
   // Lets real time pass on the GUI thread: messages are pumped and the sim clock (which the
   // bar's timer runs on) keeps pace, until `done` or the patience runs out.
   bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = kPatience) {
-    const auto start = std::chrono::steady_clock::now();
-    auto last = start;
-    while (!done()) {
-      const auto now = std::chrono::steady_clock::now();
-      if (now - start > limit) return false;
-      const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - last);
-      if (elapsed.count() > 0) {
-        os::Sim().AdvanceTime(static_cast<std::uint32_t>(elapsed.count()));
-        last = now;
-      }
-      Pump();
-      std::this_thread::sleep_for(10ms);
-    }
-    return true;
+    return RunSimUntil(done, limit);
   }
-  static void Pump() {
-    QCoreApplication::processEvents();
-    while (os::Sim().ProcessMessages(0)) {
-    }
-  }
+  static void Pump() { PumpSim(); }
   void ClickBar(int x) {
     Press(bar, QPoint(x, 5));
     Release(bar, QPoint(x, 5));

@@ -25,6 +25,7 @@
 #include "platform/media/dvd/IDvdInfo2.h"
 #include "platform/os/sim/SimPlatform.h"
 #include "support/DvdDisc.h"
+#include "support/SimTime.h"
 #include "video/ColorControl.h"
 #include "controls/VeskoTrackBar.h"
 #include "video/ColorSet.h"
@@ -81,27 +82,10 @@ class VideoWindowTest : public ::testing::Test {
   }
   TDSVideoWindowEx2* video() { return form->VideoWindowEx; }
 
-  static void Pump() {
-    QCoreApplication::processEvents();
-    while (os::Sim().ProcessMessages(0)) {
-    }
-  }
+  static void Pump() { kavoro::test::PumpSim(); }
   // Real time passes on the GUI thread (sim clock in step) until `done` or the patience ends.
   bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = kPatience) {
-    const auto start = std::chrono::steady_clock::now();
-    auto last = start;
-    while (!done()) {
-      const auto now = std::chrono::steady_clock::now();
-      if (now - start > limit) return false;
-      const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count();
-      if (ms > 0) {
-        os::Sim().AdvanceTime(static_cast<std::uint32_t>(ms));
-        last = now;
-      }
-      Pump();
-      std::this_thread::sleep_for(10ms);
-    }
-    return true;
+    return kavoro::test::RunSimUntil(done, limit);
   }
   void Settle(std::chrono::milliseconds time = 300ms) {
     RunUntil([] { return false; }, time);
