@@ -1,8 +1,42 @@
 #include "controls/Picture.h"
 
+#include <QFileInfo>
+#include <QImageReader>
 #include <QPainter>
 
 namespace kavoro::controls {
+
+namespace {
+constexpr const char* kBitmapFormat = "BMP";
+}
+
+bool LoadBitmapFile(const std::string& path, QImage* image, std::string* error) {
+  auto fail = [error](std::string why) {
+    if (error) *error = std::move(why);
+    return false;
+  };
+  const QString name = QString::fromStdString(path);
+  const QFileInfo info(name);
+  if (!info.exists()) return fail("the file does not exist");
+  if (!info.isFile()) return fail("not a regular file");
+  // The format is forced and never guessed from the content, so a picture of another kind
+  // that carries a .bmp name fails here rather than being accepted.
+  QImageReader reader(name, kBitmapFormat);
+  reader.setAutoDetectImageFormat(false);
+  reader.setDecideFormatFromContent(false);
+  QImage read;
+  if (!reader.read(&read) || read.isNull())
+    return fail("not a readable Windows bitmap (" + reader.errorString().toStdString() + ")");
+  *image = std::move(read);
+  return true;
+}
+
+bool TPicture::LoadFromFile(const std::string& path, std::string* error) {
+  QImage read;
+  if (!LoadBitmapFile(path, &read, error)) return false;
+  Assign(read);
+  return true;
+}
 
 void TPicture::Assign(const QImage& image) {
   FGraphic = image;

@@ -5,10 +5,17 @@
 #include <QRect>
 
 #include <functional>
+#include <string>
 
 class QPainter;
 
 namespace kavoro::controls {
+
+// Reads a Windows bitmap file into the image, with Qt's BMP reader forced: a file of any other
+// format fails, whatever its name says. On failure returns false, leaves the image untouched
+// and, when error is given, says why (missing, not a regular file, not a readable bitmap).
+// Any thread; the caller owns both out-parameters.
+bool LoadBitmapFile(const std::string& path, QImage* image, std::string* error);
 
 // A picture object: holds one graphic (or none), copies on assignment and tells its owner of
 // every change through OnChange. The graphic's own transparency flag makes drawing leave out
@@ -36,6 +43,9 @@ class TPicture {
   void Assign(const TPicture& other) { Assign(other.FGraphic); }
   // Empties the picture, then OnChange.
   void Clear() { Assign(QImage()); }
+  // Loads a Windows bitmap file (LoadBitmapFile) and takes it, then OnChange. On failure the
+  // picture keeps its graphic, OnChange is not raised and error, when given, says why.
+  bool LoadFromFile(const std::string& path, std::string* error);
 
   bool Transparent() const { return FTransparent; }
   // Sets the graphic's transparency flag, then OnChange.
