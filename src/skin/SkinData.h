@@ -120,6 +120,7 @@ struct TVideoWindowInfo {
 struct TSkinData {
   std::string Folder;  // the skin folder, with a trailing separator
   QImage MainPicture;
+  QImage ButtonSheet;  // "MainForm"/"ButtonPIC": the pictures of every button, cut by ButtonInfo
   THintColors Hint;
   std::array<TButtonInfo, kButtonKeys.size()> Buttons;          // by kButtonKeys
   std::array<TTrackBarInfo, kTrackBarSections.size()> TrackBars;  // by kTrackBarSections
