@@ -139,6 +139,10 @@ struct TSkinProblem {
   std::string Key;
   std::string Value;    // as written (or the default used)
   std::string Message;
+  // A warning does not refuse the skin: the player reads it, though perhaps not as its author
+  // meant (a number it cannot read and replaces by the default, "horizontal" in lower case,
+  // items after a button's sixteenth).
+  bool Warning = false;
 };
 
 }  // namespace kavoro::skin
