@@ -1,0 +1,157 @@
+#include "platform/os/ProfileReader.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <system_error>
+
+namespace kavoro::os {
+
+namespace {
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr char kCommentStart = ';';
+constexpr char kSectionStart = '[';
+constexpr char kSectionEnd = ']';
+constexpr char kAssign = '=';
+constexpr std::string_view kBlanks = " \t";
+constexpr int kDecimalBase = 10;
+constexpr int kHexBase = 16;
+
+std::string_view Trim(std::string_view text) {
+  const auto first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(kBlanks);
+  return text.substr(first, last - first + 1);
+}
+
+std::string Lower(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return result;
+}
+
+// A value as a read returns it: blanks dropped, one pair of enclosing quotes dropped, cut to
+// the longest value.
+std::string AsReturned(std::string_view value) {
+  value = Trim(value);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front())
+    value = value.substr(1, value.size() - 2);
+  return std::string(value.substr(0, kProfileMaxValueLength));
+}
+
+int DigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+bool TextToInteger(std::string_view text, std::int32_t* value) {
+  std::size_t at = text.find_first_not_of(kBlanks);
+  if (at == std::string_view::npos) return false;
+  bool negative = false;
+  if (text[at] == '-' || text[at] == '+') {
+    negative = text[at] == '-';
+    ++at;
+  }
+  int base = kDecimalBase;
+  if (at < text.size() && text[at] == '$') {
+    base = kHexBase;
+    ++at;
+  } else if (at + 1 < text.size() && text[at] == '0' && (text[at + 1] == 'x' || text[at + 1] == 'X')) {
+    base = kHexBase;
+    at += 2;
+  }
+  if (at >= text.size()) return false;
+  // Decimal numbers must fit the signed range; hexadecimal ones the whole 32 bits.
+  const std::uint64_t limit =
+      base == kHexBase ? std::numeric_limits<std::uint32_t>::max()
+                       : static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) +
+                             (negative ? 1 : 0);
+  std::uint64_t magnitude = 0;
+  for (; at < text.size(); ++at) {
+    const int digit = DigitValue(text[at]);
+    if (digit < 0 || digit >= base) return false;
+    magnitude = magnitude * base + static_cast<std::uint64_t>(digit);
+    if (magnitude > limit) return false;
+  }
+  // Two's complement over 32 bits: "$FFFFFFFF" is -1, "-$1" is -1, "-2147483648" fits.
+  std::uint32_t bits = static_cast<std::uint32_t>(magnitude);
+  if (negative) bits = ~bits + 1u;
+  *value = static_cast<std::int32_t>(bits);
+  return true;
+}
+
+TProfileFile::TProfileFile(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (ec || size > kMaxFileSize) return;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return;
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return;
+  Parse(text);
+  FOpen = true;
+}
+
+void TProfileFile::Parse(std::string_view text) {
+  if (text.starts_with(kUtf8ByteOrderMark)) text.remove_prefix(kUtf8ByteOrderMark.size());
+  TEntries* current = nullptr;  // null before the first section and inside a repeated one
+  while (!text.empty()) {
+    const auto end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    line = Trim(line);
+    if (line.empty() || line.front() == kCommentStart) continue;
+    if (line.front() == kSectionStart) {
+      const auto close = line.find(kSectionEnd);
+      if (close == std::string_view::npos) continue;  // not a header: a line without "="
+      auto [it, added] = FSections.try_emplace(Lower(Trim(line.substr(1, close - 1))));
+      current = added ? &it->second : nullptr;
+      continue;
+    }
+    const auto assign = line.find(kAssign);
+    if (!current || assign == std::string_view::npos) continue;
+    const std::string_view key = Trim(line.substr(0, assign));
+    if (key.empty()) continue;
+    current->try_emplace(Lower(key), std::string(line.substr(assign + 1)));
+  }
+}
+
+const std::string* TProfileFile::Find(std::string_view section, std::string_view key) const {
+  const auto s = FSections.find(Lower(Trim(section)));
+  if (s == FSections.end()) return nullptr;
+  const auto k = s->second.find(Lower(Trim(key)));
+  return k == s->second.end() ? nullptr : &k->second;
+}
+
+bool TProfileFile::SectionExists(std::string_view section) const {
+  return FSections.count(Lower(Trim(section))) != 0;
+}
+
+bool TProfileFile::ValueExists(std::string_view section, std::string_view key) const {
+  return Find(section, key) != nullptr;
+}
+
+std::string TProfileFile::ReadString(std::string_view section, std::string_view key,
+                                     std::string_view def) const {
+  const std::string* value = Find(section, key);
+  return AsReturned(value ? std::string_view(*value) : def);
+}
+
+std::int32_t TProfileFile::ReadInteger(std::string_view section, std::string_view key,
+                                       std::int32_t def) const {
+  std::int32_t value = 0;
+  return TextToInteger(ReadString(section, key, {}), &value) ? value : def;
+}
+
+}  // namespace kavoro::os
