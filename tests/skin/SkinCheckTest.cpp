@@ -1,0 +1,66 @@
+#include "SkinFolderFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+namespace kavoro::skin {
+namespace {
+
+struct CheckRun {
+  int ExitCode = -1;
+  std::string Output;
+};
+
+CheckRun RunCheck(const QStringList& arguments) {
+  QProcess process;
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  process.start(KAVORO_SKIN_CHECK, arguments);
+  constexpr int kTimeoutMs = 30000;
+  if (!process.waitForFinished(kTimeoutMs) || process.exitStatus() != QProcess::NormalExit)
+    return {};
+  return {process.exitCode(), process.readAll().toStdString()};
+}
+
+TEST(SkinCheck, AcceptsAGoodSkinAndRefusesADamagedOneNamingEveryProblem) {
+  test::TSkinFolder skin;
+  const QString folder = QString::fromStdString(skin.Folder());
+  CheckRun good = RunCheck({folder});
+  EXPECT_EQ(good.ExitCode, 0) << good.Output;
+  EXPECT_NE(good.Output.find("accepts"), std::string::npos) << good.Output;
+  EXPECT_EQ(good.Output.find("error:"), std::string::npos) << good.Output;
+
+  // A warning alone does not refuse the skin.
+  skin.Set("VolumeBar", "Orientation", "horizontal");
+  CheckRun warned = RunCheck({folder});
+  EXPECT_EQ(warned.ExitCode, 0) << warned.Output;
+  EXPECT_NE(warned.Output.find("warning: [VolumeBar] Orientation = \"horizontal\""),
+            std::string::npos)
+      << warned.Output;
+
+  skin.Remove("Video_Bottom_Right.bmp");
+  skin.Set("Label", "Label_Title", "1,2,3");
+  CheckRun damaged = RunCheck({folder});
+  EXPECT_EQ(damaged.ExitCode, 1) << damaged.Output;
+  for (const char* expected :
+       {"error: [VideoForm] Video_Bottom_Right_PIC = \"Video_Bottom_Right.bmp\": the file is "
+        "missing",
+        "error: [Label] Label_Title = \"1,2,3\": has 3 items; 6 are needed",
+        "loading stops at the labels"})
+    EXPECT_NE(damaged.Output.find(expected), std::string::npos) << damaged.Output;
+}
+
+TEST(SkinCheck, RefusesAMissingFolderAndReportsWrongCalls) {
+  test::TSkinFolder skin;
+  const QString gone = QString::fromStdString(skin.Folder() + "/Nowhere");
+  CheckRun missing = RunCheck({gone});
+  EXPECT_EQ(missing.ExitCode, 1) << missing.Output;
+  EXPECT_NE(missing.Output.find("the skin folder does not exist"), std::string::npos)
+      << missing.Output;
+  EXPECT_EQ(RunCheck({}).ExitCode, 2);
+  EXPECT_EQ(RunCheck({gone, gone}).ExitCode, 2);
+  EXPECT_EQ(RunCheck({"--bogus", gone}).ExitCode, 2);
+}
+
+}  // namespace
+}  // namespace kavoro::skin
