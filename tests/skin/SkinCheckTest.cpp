@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QProcess>
 
 namespace kavoro::skin {
@@ -61,6 +62,19 @@ TEST(SkinCheck, RefusesAMissingFolderAndReportsWrongCalls) {
   EXPECT_EQ(RunCheck({gone, gone}).ExitCode, 2);
   EXPECT_EQ(RunCheck({"--bogus", gone}).ExitCode, 2);
 }
+
+#ifdef KAVORO_SHIPPED_SKINS
+TEST(SkinCheck, AcceptsEverySkinWeShip) {
+  const QDir skins(KAVORO_SHIPPED_SKINS);
+  const QStringList names = skins.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+  EXPECT_TRUE(names.contains("Default")) << names.join(", ").toStdString();
+  for (const QString& name : names) {
+    const CheckRun run = RunCheck({skins.filePath(name)});
+    EXPECT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_EQ(run.Output.find("warning:"), std::string::npos) << run.Output;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace kavoro::skin
