@@ -181,6 +181,7 @@ TFrm_Video::TFrm_Video(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Frame
                      static_cast<QWidget*>(Image_Bottom_Right), static_cast<QWidget*>(Image_Main)})
     WatchChildren(w);
   FormResize();
+  VideoWindowEx->Loaded();
 }
 
 TFrm_Video::~TFrm_Video() = default;

@@ -53,7 +53,6 @@ int main(int argc, char** argv) {
   form.VideoPanel->show();
   form.show();
   video::TDSVideoWindowEx2* control = form.VideoWindowEx;
-  control->Loaded();
   TFilterGraph graph;
   control->SetFilterGraph(&graph);
   form.FilterGraph = &graph;
