@@ -63,22 +63,23 @@ constexpr std::array<TButtonPlace, kButtonCount> kButtons = {{
     {biOption, QRect(362, 122, 26, 20), TGlyph::Gear, TFace::Pill},
     {biAbout, QRect(392, 122, 26, 20), TGlyph::About, TFace::Pill},
     {biOpen, QRect(426, 122, 26, 20), TGlyph::Eject, TFace::Pill},
-    {biMainMenu, QRect(490, 30, 26, 20), TGlyph::Menu, TFace::Window},
-    {biMinimize, QRect(538, 30, 24, 20), TGlyph::Minimize, TFace::Window},
-    {biClose, QRect(564, 30, 24, 20), TGlyph::Close, TFace::Close},
-    {biMuteOn, QRect(488, 94, 26, 22), TGlyph::SoundOn, TFace::Pill},
-    {biMuteOff, QRect(488, 94, 26, 22), TGlyph::SoundOff, TFace::Pill},
+    {biMainMenu, QRect(490, 28, 26, 20), TGlyph::Menu, TFace::Window},
+    {biMinimize, QRect(538, 28, 24, 20), TGlyph::Minimize, TFace::Window},
+    {biClose, QRect(564, 28, 24, 20), TGlyph::Close, TFace::Close},
+    {biMuteOn, QRect(488, 60, 26, 22), TGlyph::SoundOn, TFace::Pill},
+    {biMuteOff, QRect(488, 60, 26, 22), TGlyph::SoundOff, TFace::Pill},
 }};
 
-constexpr QPoint kVolumePlace(490, 70);
-constexpr int kVolumeLength = 90;
-constexpr QPoint kBalancePlace(522, 99);
-constexpr int kBalanceLength = 58;
+constexpr QPoint kVolumePlace(520, 64);
+constexpr QPoint kBalancePlace(520, 96);
+constexpr int kSmallBarLength = 60;
 constexpr QPoint kSeekPlace(208, 99);
 constexpr int kSeekLength = 212;
 constexpr QPoint kZoomPlace(462, 24);
 constexpr int kZoomLength = 66;
-constexpr QPoint kVolumeCaption(490, 57);
+constexpr QPoint kVolumeCaption(520, 52);
+constexpr QPoint kBalanceCaption(520, 84);
+constexpr QRect kWordmark(488, 118, 100, 16);
 constexpr QPoint kZoomCaption(455, 96);
 constexpr int kCaptionPixels = 8;
 
@@ -91,6 +92,8 @@ constexpr QColor kEngrave(255, 255, 255, 170);
 constexpr QColor kCaption(84, 90, 98);
 constexpr std::uint32_t kGrainSeed = 1729;
 constexpr int kGrain = 9;
+// Light and shade alternate this many times around a turned-metal disc.
+constexpr int kTurns = 8;
 
 constexpr QSize kVideoMain(480, 270);
 constexpr int kFrameTop = 26, kFrameSide = 5, kFrameBottom = 10;
@@ -193,6 +196,12 @@ TClockStyle ClockStyle() {
   return s;
 }
 
+// Turned metal: light and shade alternating around the centre.
+void TurnedMetal(QConicalGradient& gradient, QColor light, QColor shade) {
+  for (int i = 0; i <= kTurns; ++i)
+    gradient.setColorAt(static_cast<qreal>(i) / kTurns, i % 2 == 0 ? light : shade);
+}
+
 QPainterPath Outline() {
   QPainterPath dial;
   dial.addEllipse(kDialCentre, kDialRadius, kDialRadius);
@@ -229,9 +238,7 @@ QImage PaintBody() {
   QPainterPath dialFace;
   dialFace.addEllipse(kDialCentre, kDialFaceRadius, kDialFaceRadius);
   QConicalGradient turned(kDialCentre, 30);
-  const std::array<QColor, 2> tones = {QColor(236, 238, 241), QColor(160, 166, 174)};
-  constexpr int kTurns = 8;
-  for (int i = 0; i <= kTurns; ++i) turned.setColorAt(static_cast<qreal>(i) / kTurns, tones[i % 2]);
+  TurnedMetal(turned, QColor(236, 238, 241), QColor(160, 166, 174));
   painter.fillPath(dialFace, turned);
   painter.strokePath(dialFace, QPen(QColor(110, 116, 124), 1.2));
   QPainterPath dialLip;
@@ -252,7 +259,13 @@ QImage PaintBody() {
   // Captions.
   Caption(painter, kVolumeCaption, QStringLiteral("VOLUME"));
   Caption(painter, kZoomCaption, QStringLiteral("ZOOM"));
-  Caption(painter, QPoint(kBalancePlace.x(), kBalancePlace.y() - 12), QStringLiteral("L      R"));
+  Caption(painter, kBalanceCaption, QStringLiteral("BALANCE"));
+  // The maker's mark, engraved.
+  QFont mark = PixelFont(10, QFont::Bold);
+  mark.setLetterSpacing(QFont::AbsoluteSpacing, 3);
+  painter.setFont(mark);
+  ShadowText(painter, kWordmark, Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("KAVORO"),
+             QColor(120, 126, 134), kEngrave);
   painter.end();
   return body;
 }
@@ -337,8 +350,7 @@ void PaintVideo(TSkinArt& skin) {
     p.fillRect(QRect(QPoint(0, 0), kVideoMain), stage);
     const QPointF centre(kVideoMain.width() / 2.0, kVideoMain.height() * 0.42);
     QConicalGradient turned(centre, 30);
-    for (int i = 0; i <= 8; ++i)
-      turned.setColorAt(i / 8.0, i % 2 ? QColor(150, 156, 164) : QColor(226, 229, 233));
+    TurnedMetal(turned, QColor(226, 229, 233), QColor(150, 156, 164));
     p.setPen(QPen(QColor(40, 44, 50), 1.5));
     p.setBrush(turned);
     p.drawEllipse(centre, 36, 36);
@@ -378,8 +390,8 @@ TSkinArt PaintCapsuleSkin() {
   skin.Name = QStringLiteral("Capsule");
   QImage body = PaintBody();
   const QColor wellShade(96, 102, 110), wellLight(255, 255, 255, 200);
-  MakeTrack(skin, body, tbVolume, kVolumePlace, true, kVolumeLength, TrackStyle(), wellShade, wellLight);
-  MakeTrack(skin, body, tbBalance, kBalancePlace, true, kBalanceLength, TrackStyle(), wellShade, wellLight);
+  MakeTrack(skin, body, tbVolume, kVolumePlace, true, kSmallBarLength, TrackStyle(), wellShade, wellLight);
+  MakeTrack(skin, body, tbBalance, kBalancePlace, true, kSmallBarLength, TrackStyle(), wellShade, wellLight);
   MakeTrack(skin, body, tbSeek, kSeekPlace, true, kSeekLength, SeekStyle(), wellShade, wellLight);
   MakeTrack(skin, body, tbZoom, kZoomPlace, false, kZoomLength, TrackStyle(), wellShade, wellLight);
   MakeClock(skin, kClockPlace, ClockStyle());

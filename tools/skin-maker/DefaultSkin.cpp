@@ -94,6 +94,7 @@ constexpr QSize kVideoMain(480, 270);
 constexpr int kFrameTop = 30, kFrameSide = 6, kFrameBottom = 8;
 constexpr int kFrameTopLeft = 180, kFrameTopRight = 70, kFrameCorner = 16;
 constexpr int kFrameStretch = 16;  // the length of pieces that are stretched anyway
+constexpr int kGripColumns = 6, kGripRows = 3;
 constexpr QSize kListTitle(240, 24);
 
 TFaceStyle StripStyle() {
@@ -196,7 +197,7 @@ TClockStyle ClockStyle() {
   s.Glow = QColor(30, 150, 230);
   s.DigitWidth = 15;
   s.DigitHeight = 26;
-  s.Segment = 3;
+  s.Segment = 3.4;
   s.Slant = 0.07;
   s.PairGap = 3;
   s.ColonWidth = 10;
@@ -275,7 +276,7 @@ QImage PaintBody() {
   ShadowText(painter, QRectF(kBalanceCaption + QPoint(0, 0), QSizeF(kSmallBarLength, 12)),
              Qt::AlignRight | Qt::AlignTop, QStringLiteral("L  ·  R"), kCaption, QColor(0, 0, 0, 160));
   ShadowText(painter, QRectF(kZoomCaption, QSizeF(kSmallBarLength, 12)),
-             Qt::AlignRight | Qt::AlignTop, QStringLiteral("1×  ·  4×"), kCaption, QColor(0, 0, 0, 160));
+             Qt::AlignRight | Qt::AlignTop, QStringLiteral("−  ·  +"), kCaption, QColor(0, 0, 0, 160));
   painter.end();
   return body;
 }
@@ -330,11 +331,16 @@ void PaintVideo(TSkinArt& skin) {
     p.setRenderHint(QPainter::Antialiasing);
     strip(p, kFrameTopRight);
     p.fillRect(QRect(kFrameTopRight - 1, 0, 1, kFrameTop), kRim);
+    // A grip: the title bar is where the window is dragged.
     p.setPen(Qt::NoPen);
-    for (int i = 0; i < 3; ++i) {
-      p.setBrush(i == 0 ? kAccent : QColor(92, 102, 116));
-      p.drawEllipse(QPointF(kFrameTopRight - 44 + i * 12, kFrameTop / 2.0), 3, 3);
-    }
+    for (int col = 0; col < kGripColumns; ++col)
+      for (int row = 0; row < kGripRows; ++row) {
+        const QPointF dot(kFrameTopRight - 40 + col * 5, kFrameTop / 2.0 - 5 + row * 5);
+        p.setBrush(QColor(0, 0, 0, 140));
+        p.drawEllipse(dot + QPointF(0, 1), 1.2, 1.2);
+        p.setBrush(QColor(110, 121, 136));
+        p.drawEllipse(dot, 1.2, 1.2);
+      }
     p.end();
     v[vpTopRight] = Opaque(img);
   }

@@ -13,6 +13,7 @@ namespace kavoro::skinmaker {
 namespace {
 
 constexpr int kGap = 24;
+constexpr int kBarPieces = 3;
 constexpr int kZoom = 2;
 constexpr QSize kVideoSize(560, 330);
 constexpr int kScreenDpi = 96;
@@ -23,13 +24,14 @@ constexpr const char* kClockText = "01:23:45";
 constexpr int kListRows = 5;
 constexpr int kListRowPadding = 4;
 constexpr int kHintWidth = 120, kHintHeight = 22, kHintStrip = 14;
+constexpr int kHintArrow = 6, kHintInset = 3, kHintPoints = 8;
 
 int PointsToPixels(int points) { return points * kScreenDpi / kPointsPerInch; }
 
 // The bar picture drawn at length in its three pieces, turned for a vertical bar.
 QImage BarAtLength(const TTrackArt& track) {
   const QImage& picture = track.Bar;
-  const int p = picture.width() / 3;
+  const int p = picture.width() / kBarPieces;
   const int h = picture.height();
   QImage bar(track.Length, h, QImage::Format_RGB32);
   {
@@ -136,12 +138,14 @@ QImage Hint(const TSkinArt& skin) {
   painter.setPen(skin.Hint.Border);
   painter.drawRect(hint.rect().adjusted(0, 0, -1, -1));
   painter.setPen(skin.Hint.Arrow);
-  painter.drawLine(3, 3, 9, 9);
-  painter.drawLine(3, 3, 8, 3);
-  painter.drawLine(3, 3, 3, 8);
+  // A small arrow into the corner, as the hint draws it.
+  const QPoint tip(kHintInset, kHintInset);
+  painter.drawLine(tip, tip + QPoint(kHintArrow, kHintArrow));
+  painter.drawLine(tip, tip + QPoint(kHintArrow - 1, 0));
+  painter.drawLine(tip, tip + QPoint(0, kHintArrow - 1));
   painter.setPen(skin.Hint.Font);
-  painter.setFont(PixelFont(PointsToPixels(8)));
-  painter.drawText(QRect(kHintStrip + 4, 0, kHintWidth, kHintHeight), Qt::AlignVCenter,
+  painter.setFont(PixelFont(PointsToPixels(kHintPoints)));
+  painter.drawText(QRect(kHintStrip + kHintInset, 0, kHintWidth, kHintHeight), Qt::AlignVCenter,
                    QStringLiteral("Fast Forward"));
   return hint;
 }
