@@ -102,8 +102,8 @@ QFont PixelFont(int pixelSize, int weight, int stretch) {
   return font;
 }
 
-void SunkenWell(QPainter& painter, const QRectF& rect, qreal radius, QColor fill, QColor shade,
-                QColor light) {
+void SunkenWell(QPainter& painter, const QRectF& rect, qreal radius, const QBrush& fill,
+                QColor shade, QColor light) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(Qt::NoPen);

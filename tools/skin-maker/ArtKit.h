@@ -1,6 +1,7 @@
 #pragma once
 // Painting helpers shared by both skins: canvases, the shaped outline cut against the key
 // colour, brushed metal, fonts and small decorations.
+#include <QBrush>
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -35,8 +36,8 @@ QFont PixelFont(int pixelSize, int weight = QFont::Normal, int stretch = QFont::
 
 // A rounded rectangle that looks sunk into the surface: a dark inner edge at the top, a light
 // one at the bottom, filled with fill.
-void SunkenWell(QPainter& painter, const QRectF& rect, qreal radius, QColor fill, QColor shade,
-                QColor light);
+void SunkenWell(QPainter& painter, const QRectF& rect, qreal radius, const QBrush& fill,
+                QColor shade, QColor light);
 
 // Text with a one-pixel shadow (or highlight) under it.
 void ShadowText(QPainter& painter, const QRectF& rect, int flags, const QString& text,

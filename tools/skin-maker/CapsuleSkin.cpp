@@ -86,7 +86,7 @@ constexpr int kCaptionPixels = 8;
 constexpr QColor kAccent(236, 112, 28);
 constexpr QColor kRim(70, 74, 80);
 constexpr QColor kMetal(200, 204, 209);
-constexpr QColor kLcdColor(196, 209, 189);
+constexpr QColor kLcdColor(186, 201, 178), kLcdTop(210, 222, 203);
 constexpr QColor kInk(30, 38, 32);
 constexpr QColor kEngrave(255, 255, 255, 170);
 constexpr QColor kCaption(84, 90, 98);
@@ -255,7 +255,11 @@ QImage PaintBody() {
   painter.restore();
 
   // The LCD.
-  SunkenWell(painter, kLcd, 6, kLcdColor, QColor(70, 76, 84), QColor(255, 255, 255, 220));
+  // Lit from above, shaded from top to bottom only: the clock's digits carry the same rows.
+  QLinearGradient lcd(0, kLcd.top(), 0, kLcd.bottom());
+  lcd.setColorAt(0, kLcdTop);
+  lcd.setColorAt(1, kLcdColor);
+  SunkenWell(painter, kLcd, 6, lcd, QColor(70, 76, 84), QColor(255, 255, 255, 220));
   // Captions.
   Caption(painter, kVolumeCaption, QStringLiteral("VOLUME"));
   Caption(painter, kZoomCaption, QStringLiteral("ZOOM"));
@@ -394,7 +398,7 @@ TSkinArt PaintCapsuleSkin() {
   MakeTrack(skin, body, tbBalance, kBalancePlace, true, kSmallBarLength, TrackStyle(), wellShade, wellLight);
   MakeTrack(skin, body, tbSeek, kSeekPlace, true, kSeekLength, SeekStyle(), wellShade, wellLight);
   MakeTrack(skin, body, tbZoom, kZoomPlace, false, kZoomLength, TrackStyle(), wellShade, wellLight);
-  MakeClock(skin, kClockPlace, ClockStyle());
+  MakeClock(skin, kClockPlace, ClockStyle(), body);
   {
     QPainter painter(&body);
     painter.drawImage(skin.Clock.PanelPlace, skin.Clock.Panel);

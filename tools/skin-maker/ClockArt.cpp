@@ -92,10 +92,26 @@ void PaintDigit(QPainter& painter, int digit, const QRectF& cell, const TClockSt
 
 }  // namespace
 
-void MakeClock(TSkinArt& skin, QPoint place, const TClockStyle& style) {
+void MakeClock(TSkinArt& skin, QPoint place, const TClockStyle& style, const QImage& body) {
   TClockArt& clock = skin.Clock;
   clock.DigitWidth = style.DigitWidth;
+  // Cells: pairs of digits with a colon between the pairs, all at one height.
+  int x = style.Margin;
+  for (int cell = 0; cell < kCells; ++cell) {
+    clock.Cells[cell] = QPoint(x, style.Margin);
+    x += style.DigitWidth + (cell % 2 == 0 ? style.PairGap : style.ColonWidth);
+  }
+  x += style.Margin - style.ColonWidth;
+  const QSize size(x, style.DigitHeight + 2 * style.Margin);
+
+  // Each digit's background is the row of the body behind the cells, so the shading of the
+  // display runs on through the digits.
   QImage strip = Canvas(QSize(style.DigitWidth * kDigits, style.DigitHeight), style.Panel);
+  if (!body.isNull()) {
+    const QPoint first = place + clock.Cells[0];
+    for (int y = 0; y < strip.height(); ++y)
+      for (int sx = 0; sx < strip.width(); ++sx) strip.setPixel(sx, y, body.pixel(first.x(), first.y() + y));
+  }
   {
     QPainter painter(&strip);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -105,15 +121,7 @@ void MakeClock(TSkinArt& skin, QPoint place, const TClockStyle& style) {
   }
   clock.DigitStrip = Opaque(strip);
 
-  // Cells: pairs of digits with a colon between the pairs.
-  int x = style.Margin;
-  for (int cell = 0; cell < kCells; ++cell) {
-    clock.Cells[cell] = QPoint(x, style.Margin);
-    x += style.DigitWidth + (cell % 2 == 0 ? style.PairGap : style.ColonWidth);
-  }
-  x += style.Margin - style.ColonWidth;
-  const QSize size(x, style.DigitHeight + 2 * style.Margin);
-  QImage panel = Canvas(size, style.Panel);
+  QImage panel = body.isNull() ? Canvas(size, style.Panel) : body.copy(QRect(place, size));
   {
     QPainter painter(&panel);
     painter.setRenderHint(QPainter::Antialiasing);

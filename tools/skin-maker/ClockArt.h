@@ -15,8 +15,11 @@ struct TClockStyle {
   int Margin = 0;     // around the digits inside the panel
 };
 
-// Fills skin.Clock: the strip, the panel and the six cells, the panel at place.
-void MakeClock(TSkinArt& skin, QPoint place, const TClockStyle& style);
+// Fills skin.Clock: the strip, the panel and the six cells, the panel at place. With a body,
+// the panel's background is the body under it and the digits' background the body's rows
+// behind the cells (the body must not change from left to right there); without one, the
+// panel colour.
+void MakeClock(TSkinArt& skin, QPoint place, const TClockStyle& style, const QImage& body = {});
 
 // The panel as the clock shows text ("01:23:45"): each digit cut from the strip into its cell.
 QImage ShowClock(const TClockArt& clock, const QString& text);

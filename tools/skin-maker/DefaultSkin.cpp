@@ -84,7 +84,7 @@ constexpr QColor kRim(10, 12, 15);
 constexpr QColor kBodyTop(44, 49, 57), kBodyBottom(26, 29, 35);
 constexpr QColor kStripTop(52, 58, 68), kStripBottom(38, 43, 51);
 constexpr QColor kEdgeLight(78, 87, 100);
-constexpr QColor kGlass(10, 15, 20);
+constexpr QColor kGlass(8, 11, 15), kGlassTop(22, 30, 40);
 constexpr QColor kWellShade(6, 8, 10), kWellLight(64, 72, 84);
 constexpr QColor kCaption(112, 124, 140);
 constexpr QColor kWordmarkInk(150, 161, 176);
@@ -266,7 +266,11 @@ QImage PaintBody() {
   painter.fillRect(kStripDivider.translated(1, 0), QColor(255, 255, 255, 20));
 
   // The glass display.
-  SunkenWell(painter, kDisplay, 8, kGlass, QColor(4, 5, 7), QColor(70, 78, 90));
+  // Shaded from top to bottom only: the clock's digits carry the same rows.
+  QLinearGradient glass(0, kDisplay.top(), 0, kDisplay.bottom());
+  glass.setColorAt(0, kGlassTop);
+  glass.setColorAt(1, kGlass);
+  SunkenWell(painter, kDisplay, 8, glass, QColor(4, 5, 7), QColor(70, 78, 90));
   Caption(painter, kVolumeCaption, QStringLiteral("VOL"));
   Caption(painter, kBalanceCaption, QStringLiteral("BALANCE"));
   Caption(painter, kZoomCaption, QStringLiteral("ZOOM"));
@@ -436,7 +440,7 @@ TSkinArt PaintDefaultSkin() {
   MakeTrack(skin, body, tbBalance, kBalancePlace, true, kSmallBarLength, TrackStyle(), kWellShade, kWellLight);
   MakeTrack(skin, body, tbSeek, kSeekPlace, true, kSeekLength, SeekStyle(), kWellShade, kWellLight);
   MakeTrack(skin, body, tbZoom, kZoomPlace, true, kSmallBarLength, TrackStyle(), kWellShade, kWellLight);
-  MakeClock(skin, kClockPlace, ClockStyle());
+  MakeClock(skin, kClockPlace, ClockStyle(), body);
   {
     QPainter painter(&body);
     painter.drawImage(skin.Clock.PanelPlace, skin.Clock.Panel);
