@@ -85,6 +85,7 @@ constexpr int kCaptionPixels = 8;
 
 constexpr QColor kAccent(236, 112, 28);
 constexpr QColor kRim(70, 74, 80);
+constexpr QColor kRimLine(70, 74, 80, 200);
 constexpr QColor kMetal(200, 204, 209);
 constexpr QColor kLcdColor(186, 201, 178), kLcdTop(210, 222, 203);
 constexpr QColor kInk(30, 38, 32);
@@ -251,7 +252,9 @@ QImage PaintBody() {
   edge.setColorAt(1, QColor(0, 0, 0, 90));
   painter.save();
   painter.setClipPath(outline);
-  painter.strokePath(outline, QPen(QBrush(edge), 3));
+  painter.strokePath(outline, QPen(QBrush(edge), 4));
+  // A dark rim outside the highlight, so the silhouette reads on a light desktop too.
+  painter.strokePath(outline, QPen(kRimLine, 2));
   painter.restore();
 
   // The LCD.
