@@ -97,6 +97,9 @@ TFrm_Main::TFrm_Main(QWidget* parent)
 
   TimePanel = new controls::TImage(this);
   TimePanel->setObjectName(QStringLiteral("TimePanel"));
+  // Each windowless control goes beneath the controls made before it; the skin's picture is
+  // the backdrop of them all, the clock panel included.
+  SkinForm->lower();
 }
 
 TFrm_Main::~TFrm_Main() = default;

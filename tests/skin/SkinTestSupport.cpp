@@ -149,7 +149,7 @@ TSkinData MakeSkinData(int v) {
   }
   c.Panel = Filled(70 + 10 * v, 14 + 2 * v, PanelColor(v));
   c.PanelLeft = 150 + 5 * v;
-  c.PanelTop = 60 + 4 * v;
+  c.PanelTop = 85 + 4 * v;
   c.PanelWidth = c.Panel.width();
   c.PanelHeight = c.Panel.height();
   for (int n = 0; n < 6; ++n) c.Cells[n] = QPoint(2 + n * (c.DigitWidth + 2) + (n / 2) * 3, 2 + v);

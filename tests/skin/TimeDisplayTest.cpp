@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -12,7 +13,9 @@
 #include "app/Main.h"
 #include "controls/Image.h"
 #include "platform/os/sim/SimPlatform.h"
+#include "skin/SkinLoader.h"
 #include "skin/TimeDisplay.h"
+#include "video/Video.h"
 
 namespace kavoro::skin {
 namespace {
@@ -70,6 +73,21 @@ TEST_F(TimeDisplayTest, EachDigitIsDrawnWholeAtItsCellAndNothingElse) {
       }
     EXPECT_EQ(wrongInCells, 0);
     EXPECT_EQ(wrongOutside, 0);
+  }
+}
+
+TEST_F(TimeDisplayTest, TheSkinnedWindowShowsEachNewTime) {
+  video::TFrm_Video video;
+  const TSkinData data = test::MakeSkinData(0);
+  ASSERT_TRUE(ApplySkin(*Main, video, data));
+  Main->show();
+  for (const char* text : {"12:34:56", "00:00:00"}) {
+    SCOPED_TRACE(text);
+    ShowTime(*Main, text);
+    QCoreApplication::processEvents();
+    // Over the skin's picture, as the panel's picture now is.
+    const QImage shown = Main->grab(Main->TimePanel->geometry()).toImage();
+    EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32), Panel().convertToFormat(QImage::Format_RGB32));
   }
 }
 
