@@ -8,6 +8,7 @@
 #include "ClockArt.h"
 #include "Skins.h"
 #include "TrackArt.h"
+#include "VideoArt.h"
 
 #include <QConicalGradient>
 #include <QLinearGradient>
@@ -95,12 +96,19 @@ constexpr std::uint32_t kGrainSeed = 1729;
 constexpr int kGrain = 9;
 // Light and shade alternate this many times around a turned-metal disc.
 constexpr int kTurns = 8;
+constexpr qreal kTurnAngle = 30;
 
 constexpr QSize kVideoMain(480, 270);
 constexpr int kFrameTop = 26, kFrameSide = 5, kFrameBottom = 10;
 constexpr int kFrameTopLeft = 160, kFrameTopRight = 40, kFrameCorner = 20;
 constexpr int kFrameStretch = 16;
+constexpr int kGripColumns = 4, kGripRows = 2, kGripLeft = 12;
+constexpr qreal kGripStep = 5;
 constexpr QSize kListTitle(220, 22);
+// The idle picture: the stage's light reaches this part of its width; the turned disc's, the
+// play button's and the glyph's radii.
+constexpr qreal kStageReach = 0.62;
+constexpr qreal kIdleDisc = 36, kIdleButton = 20, kIdleGlyph = 12;
 
 TFaceStyle MetalStyle(TPlateShape shape, qreal radius, qreal glyph) {
   TFaceStyle s;
@@ -238,7 +246,7 @@ QImage PaintBody() {
   // The dial: a turned-metal disc sunk into the body.
   QPainterPath dialFace;
   dialFace.addEllipse(kDialCentre, kDialFaceRadius, kDialFaceRadius);
-  QConicalGradient turned(kDialCentre, 30);
+  QConicalGradient turned(kDialCentre, kTurnAngle);
   TurnedMetal(turned, QColor(236, 238, 241), QColor(160, 166, 174));
   painter.fillPath(dialFace, turned);
   painter.strokePath(dialFace, QPen(QColor(110, 116, 124), 1.2));
@@ -315,11 +323,16 @@ void PaintVideo(TSkinArt& skin) {
   v[vpTopRight] = piece(QSize(kFrameTopRight, kFrameTop), [&](QPainter& p) {
     TitleBar(p, kFrameTopRight);
     p.fillRect(QRect(kFrameTopRight - 1, 0, 1, kFrameTop), kRim);
-    // Grip lines.
-    for (int i = 0; i < 3; ++i) {
-      p.fillRect(QRect(12, 8 + i * 4, 16, 1), QColor(120, 126, 134));
-      p.fillRect(QRect(12, 9 + i * 4, 16, 1), QColor(255, 255, 255, 200));
-    }
+    // A grip of engraved dots: the title bar is where the window is dragged.
+    p.setPen(Qt::NoPen);
+    for (int col = 0; col < kGripColumns; ++col)
+      for (int row = 0; row < kGripRows; ++row) {
+        const QPointF dot(kGripLeft + col * kGripStep, kFrameTop / 2.0 - kGripStep / 2.0 + row * kGripStep);
+        p.setBrush(kEngrave);
+        p.drawEllipse(dot + QPointF(0, 1), 1.1, 1.1);
+        p.setBrush(QColor(110, 116, 124));
+        p.drawEllipse(dot, 1.1, 1.1);
+      }
   });
   for (bool left : {true, false}) {
     v[left ? vpLeft : vpRight] = piece(QSize(kFrameSide, kFrameStretch), [&](QPainter& p) {
@@ -351,43 +364,29 @@ void PaintVideo(TSkinArt& skin) {
   v[vpBottomLeft] = bottom(kFrameCorner, -1);
   v[vpBottomRight] = bottom(kFrameCorner, 1);
   v[vpMain] = piece(kVideoMain, [&](QPainter& p) {
-    QRadialGradient stage(kVideoMain.width() / 2.0, kVideoMain.height() * 0.45, kVideoMain.width() * 0.62);
+    const QPointF centre = IdleMarkCentre(kVideoMain);
+    QRadialGradient stage(centre, kVideoMain.width() * kStageReach);
     stage.setColorAt(0, QColor(64, 70, 78));
     stage.setColorAt(1, QColor(22, 24, 28));
     p.fillRect(QRect(QPoint(0, 0), kVideoMain), stage);
-    const QPointF centre(kVideoMain.width() / 2.0, kVideoMain.height() * 0.42);
-    QConicalGradient turned(centre, 30);
+    QConicalGradient turned(centre, kTurnAngle);
     TurnedMetal(turned, QColor(226, 229, 233), QColor(150, 156, 164));
     p.setPen(QPen(QColor(40, 44, 50), 1.5));
     p.setBrush(turned);
-    p.drawEllipse(centre, 36, 36);
+    p.drawEllipse(centre, kIdleDisc, kIdleDisc);
     p.setPen(Qt::NoPen);
     p.setBrush(kAccent);
-    p.drawEllipse(centre, 20, 20);
-    DrawGlyph(p, TGlyph::Play, QRectF(centre.x() - 12, centre.y() - 12, 24, 24), QColor(255, 255, 255));
-    p.setFont(PixelFont(15, QFont::Bold));
-    p.setPen(QColor(214, 218, 224));
-    p.drawText(QRectF(0, centre.y() + 48, kVideoMain.width(), 22), Qt::AlignCenter,
-               QStringLiteral("Kavoro Player"));
-    p.setFont(PixelFont(11));
-    p.setPen(QColor(140, 146, 154));
-    p.drawText(QRectF(0, centre.y() + 72, kVideoMain.width(), 18), Qt::AlignCenter,
-               QStringLiteral("Open a file or insert a disc"));
+    p.drawEllipse(centre, kIdleButton, kIdleButton);
+    DrawGlyph(p, TGlyph::Play, QRectF(centre - QPointF(kIdleGlyph, kIdleGlyph), QSizeF(2 * kIdleGlyph, 2 * kIdleGlyph)),
+              QColor(255, 255, 255));
+    IdleWords(p, kVideoMain, kIdleDisc, QColor(214, 218, 224), QColor(140, 146, 154));
   });
   TPlayListArt& list = skin.PlayList;
   list.TitleBackground = QColor(214, 218, 223);
   list.ListBackground = QColor(244, 245, 247);
   list.ListFont = QColor(34, 38, 44);
   list.FontSize = 9;
-  list.Title = piece(kListTitle, [&](QPainter& p) {
-    p.fillRect(QRect(QPoint(0, 0), kListTitle), list.TitleBackground);
-    DrawGlyph(p, TGlyph::PlayList, QRectF(8, 3, 16, 16), kAccent);
-    QFont font = PixelFont(10, QFont::Bold);
-    font.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
-    p.setFont(font);
-    ShadowText(p, QRectF(30, 0, kListTitle.width() - 30, kListTitle.height()),
-               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("PLAY LIST"), QColor(52, 58, 66), kEngrave);
-  });
+  list.Title = ListTitle(kListTitle, list.TitleBackground, kAccent, QColor(52, 58, 66), kEngrave, false);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "ClockArt.h"
 #include "Skins.h"
 #include "TrackArt.h"
+#include "VideoArt.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -96,6 +97,10 @@ constexpr int kFrameTopLeft = 180, kFrameTopRight = 70, kFrameCorner = 16;
 constexpr int kFrameStretch = 16;  // the length of pieces that are stretched anyway
 constexpr int kGripColumns = 6, kGripRows = 3;
 constexpr QSize kListTitle(240, 24);
+// The idle picture: the stage's light reaches this part of its width; the mark's ring, disc
+// and glyph radii.
+constexpr qreal kStageReach = 0.6;
+constexpr qreal kIdleRing = 34, kIdleDisc = 30, kIdleGlyph = 22;
 
 TFaceStyle StripStyle() {
   TFaceStyle s;
@@ -384,26 +389,20 @@ void PaintVideo(TSkinArt& skin) {
     QImage img = Canvas(kVideoMain);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    QRadialGradient stage(kVideoMain.width() / 2.0, kVideoMain.height() * 0.42, kVideoMain.width() * 0.6);
+    const QPointF centre = IdleMarkCentre(kVideoMain);
+    QRadialGradient stage(centre, kVideoMain.width() * kStageReach);
     stage.setColorAt(0, QColor(30, 38, 49));
     stage.setColorAt(1, QColor(8, 10, 13));
     p.fillRect(img.rect(), stage);
-    const QPointF centre(kVideoMain.width() / 2.0, kVideoMain.height() * 0.42);
     p.setPen(QPen(QColor(57, 182, 255, 90), 2));
     p.setBrush(Qt::NoBrush);
-    p.drawEllipse(centre, 34, 34);
+    p.drawEllipse(centre, kIdleRing, kIdleRing);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(57, 182, 255, 40));
-    p.drawEllipse(centre, 30, 30);
-    DrawGlyph(p, TGlyph::Play, QRectF(centre.x() - 22, centre.y() - 22, 44, 44), QColor(140, 214, 255));
-    p.setFont(PixelFont(15, QFont::Bold));
-    p.setPen(QColor(150, 162, 178));
-    p.drawText(QRectF(0, centre.y() + 46, kVideoMain.width(), 22), Qt::AlignCenter,
-               QStringLiteral("Kavoro Player"));
-    p.setFont(PixelFont(11));
-    p.setPen(QColor(86, 98, 114));
-    p.drawText(QRectF(0, centre.y() + 70, kVideoMain.width(), 18), Qt::AlignCenter,
-               QStringLiteral("Open a file or insert a disc"));
+    p.drawEllipse(centre, kIdleDisc, kIdleDisc);
+    DrawGlyph(p, TGlyph::Play, QRectF(centre - QPointF(kIdleGlyph, kIdleGlyph), QSizeF(2 * kIdleGlyph, 2 * kIdleGlyph)),
+              QColor(140, 214, 255));
+    IdleWords(p, kVideoMain, kIdleRing, QColor(160, 172, 188), QColor(112, 124, 140));
     p.end();
     v[vpMain] = Opaque(img);
   }
@@ -413,21 +412,8 @@ void PaintVideo(TSkinArt& skin) {
   list.ListBackground = QColor(15, 18, 22);
   list.ListFont = QColor(206, 214, 224);
   list.FontSize = 9;
-  {
-    QImage img = Canvas(kListTitle, list.TitleBackground);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(QRect(0, 5, 3, kListTitle.height() - 10), kAccent);
-    DrawGlyph(p, TGlyph::PlayList, QRectF(10, 4, 16, 16), kAccent);
-    QFont font = PixelFont(10, QFont::Bold);
-    font.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
-    p.setFont(font);
-    ShadowText(p, QRectF(32, 0, kListTitle.width() - 32, kListTitle.height()),
-               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("PLAY LIST"),
-               QColor(190, 200, 214), QColor(0, 0, 0, 160));
-    p.end();
-    list.Title = Opaque(img);
-  }
+  list.Title = ListTitle(kListTitle, list.TitleBackground, kAccent, QColor(190, 200, 214),
+                         QColor(0, 0, 0, 160), true);
 }
 
 }  // namespace
