@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 
 namespace kavoro::skin {
@@ -61,6 +62,50 @@ TEST(SkinCheck, RefusesAMissingFolderAndReportsWrongCalls) {
   EXPECT_EQ(RunCheck({}).ExitCode, 2);
   EXPECT_EQ(RunCheck({gone, gone}).ExitCode, 2);
   EXPECT_EQ(RunCheck({"--bogus", gone}).ExitCode, 2);
+}
+
+TEST(SkinCheck, PreviewDrawsTheShapedMainWindowBesideTheFramedVideoWindow) {
+  test::TSkinFolder skin;
+  // A main picture with a cut-away corner in the transparent colour.
+  QImage main(test::TSkinFolder::kMainSize, QImage::Format_RGB32);
+  main.fill(Qt::red);
+  constexpr int kCorner = 10;
+  for (int y = 0; y < kCorner; ++y)
+    for (int x = 0; x < kCorner; ++x) main.setPixel(x, y, qRgb(255, 0, 255));
+  ASSERT_TRUE(main.save(QString::fromStdString(skin.PathOf("Main.bmp")), "BMP"));
+  const QString out = QString::fromStdString(skin.PathOf("preview.png"));
+
+  const CheckRun run = RunCheck({QString::fromStdString(skin.Folder()), "--preview", out});
+  EXPECT_EQ(run.ExitCode, 0) << run.Output;
+  QImage preview;
+  ASSERT_TRUE(preview.load(out, "PNG")) << run.Output;
+  // The main window at the margin, its cut-away corner showing the backdrop; the video window
+  // to its right, beginning with its blue top-left frame piece.
+  const int margin = (preview.height() - test::TSkinFolder::kMainSize.height()) / 2;
+  ASSERT_GT(margin, 0);
+  const QColor backdrop = preview.pixelColor(0, 0);
+  EXPECT_EQ(preview.pixelColor(margin + 2, margin + 2), backdrop);
+  // Below every control of the test skin.
+  const QPoint clear(margin + test::TSkinFolder::kMainSize.width() - 5,
+                     margin + test::TSkinFolder::kMainSize.height() - 5);
+  EXPECT_EQ(preview.pixelColor(clear), QColor(Qt::red));
+  const int videoLeft = 2 * margin + test::TSkinFolder::kMainSize.width();
+  EXPECT_EQ(preview.pixelColor(videoLeft - 1, margin), backdrop);
+  EXPECT_EQ(preview.pixelColor(videoLeft + 1, margin + 1), QColor(Qt::blue));
+  EXPECT_GT(preview.width(), videoLeft + test::TSkinFolder::kVideoMainSize.width());
+
+  // A damaged skin is still drawn as far as the player would apply it, and still refused.
+  skin.Remove("ListTitle.bmp");
+  const CheckRun damaged = RunCheck({QString::fromStdString(skin.Folder()), "--preview", out});
+  EXPECT_EQ(damaged.ExitCode, 1) << damaged.Output;
+  EXPECT_NE(damaged.Output.find("only the steps before the first error"), std::string::npos)
+      << damaged.Output;
+  // A preview that cannot be written fails the run.
+  EXPECT_EQ(RunCheck({QString::fromStdString(skin.Folder()), "--preview",
+                      QString::fromStdString(skin.Folder() + "/no/such/folder/p.png")})
+                .ExitCode,
+            1);
+  EXPECT_EQ(RunCheck({QString::fromStdString(skin.Folder()), "--preview"}).ExitCode, 2);
 }
 
 #ifdef KAVORO_SHIPPED_SKINS
