@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QListWidget>
@@ -24,6 +25,7 @@
 #include "platform/os/Mixer.h"
 #include "platform/os/sim/SimPlatform.h"
 #include "skin/SkinLoader.h"
+#include "skin/TimeDisplay.h"
 #include "video/Video.h"
 
 namespace kavoro::skin {
@@ -262,6 +264,7 @@ TEST_F(SkinLoaderTest, ASecondLoadLeavesNothingOfTheFirst) {
     Fresh();
     ASSERT_TRUE(ApplySkin(*Main, *Video, MakeSkinData(first)));
     ASSERT_NE(Describe(), alone);
+    ShowTime(*Main, "12:34:56");  // the clock starts again at zero
     ASSERT_TRUE(ApplySkin(*Main, *Video, MakeSkinData(second)));
     EXPECT_EQ(Describe(), alone);
     if (second == 1) {
@@ -312,6 +315,26 @@ TEST_F(SkinFolderLoadTest, MissingBottomRightFramePictureFailsAfterTheMainWindow
   EXPECT_EQ(Main->Label_Title->pos(), QPoint(data.Title.Left, data.Title.Top));
   EXPECT_EQ(Main->TimePanel->Picture().Graphic().pixel(data.Clock.Cells[0]), test::DigitColor(0, 0));
   EXPECT_EQ(Video->size(), videoBefore);
+}
+
+TEST_F(SkinLoaderTest, ShippedSkinsLoadWhole) {
+  const QByteArray app = qgetenv("KAVORO_APP_DIR");
+  ASSERT_FALSE(app.isEmpty());
+  const QDir skins(QString::fromUtf8(app) + QStringLiteral("/Skins"));
+  const QStringList names = skins.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+  ASSERT_FALSE(names.isEmpty()) << "the build paints the shipped skins";
+  for (const QString& name : names) {
+    SCOPED_TRACE(name.toStdString());
+    Fresh();
+    ASSERT_TRUE(LoadSkin(*Main, *Video, {QString::fromUtf8(app).toStdString() + "/", name.toStdString()}));
+    const QImage picture(skins.filePath(name + QStringLiteral("/Main.bmp")));
+    EXPECT_EQ(Main->size(), picture.size());
+    EXPECT_EQ(Main->Label_PlayName->Caption(), QString::fromLatin1(app::kInitialPlayName));
+    for (const char* key : kButtonKeys) {
+      controls::TVeskoImageButton& button = *Main->ButtonByName(key);
+      EXPECT_EQ(button.PicNormal().Graphic().size(), button.size()) << key;
+    }
+  }
 }
 
 TEST_F(SkinFolderLoadTest, MissingSkinFolderChangesNothing) {
