@@ -1,6 +1,6 @@
 // The skins we ship, as the skin maker wrote them into the program folder: every picture
 // "Skin.ini" names is a readable bitmap, the main picture's outside is exactly the key colour
-// with no pink fringe, every button's faces lie on its sheet and differ, and the track bars
+// with no pink fringe, every button's faces lie on its sheet and differ visibly, and the track bars
 // and the clock fit their pictures.
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <array>
+#include <cstdlib>
 #include <map>
 #include <queue>
 #include <vector>
@@ -25,6 +26,9 @@ constexpr int kCells = 6;
 constexpr int kBarPieces = 3;
 // A pixel this close to the key colour beside the cut-out reads as a pink fringe.
 constexpr int kFringeDistance = 96;
+// Two faces of a button read as different states when their pixels differ by at least this
+// much on average (the sum over red, green and blue).
+constexpr double kVisibleDifference = 12;
 
 using TSection = std::map<QString, QString>;  // keys in lower case
 using TIni = std::map<QString, TSection>;     // sections in lower case
@@ -45,6 +49,16 @@ TIni ReadIni(const QString& path) {
     }
   }
   return ini;
+}
+
+double MeanDifference(const QImage& a, const QImage& b) {
+  double sum = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) {
+      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+      sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+    }
+  return sum / (static_cast<double>(a.width()) * a.height());
 }
 
 std::vector<int> Items(const QString& value) {
@@ -167,9 +181,9 @@ TEST_P(ShippedSkin, ButtonFacesLieOnTheSheetAndDiffer) {
       ASSERT_TRUE(sheet.rect().contains(rect)) << "face " << f;
       faces[f] = sheet.copy(rect);
     }
-    EXPECT_NE(faces[0], faces[1]) << "normal and mouse-over";
-    EXPECT_NE(faces[0], faces[2]) << "normal and pressed";
-    EXPECT_NE(faces[1], faces[2]) << "mouse-over and pressed";
+    EXPECT_GT(MeanDifference(faces[0], faces[1]), kVisibleDifference) << "normal and mouse-over";
+    EXPECT_GT(MeanDifference(faces[0], faces[2]), kVisibleDifference) << "normal and pressed";
+    EXPECT_GT(MeanDifference(faces[1], faces[2]), kVisibleDifference) << "mouse-over and pressed";
   }
 }
 
