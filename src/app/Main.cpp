@@ -55,6 +55,7 @@ TFrm_Main::TFrm_Main(QWidget* parent)
 
   VeskoHint = new controls::TVeskoHint(this);
   VeskoHint->setObjectName(QStringLiteral("VeskoHint"));
+  VeskoHint->SetMaxHintWidth(kHintMaxWidth);
 
   Button_MainMenu = MakeButton("Button_MainMenu", "Kavoro Player Menu");
   Button_Minimize = MakeButton("Button_Minimize", "Minimize");

@@ -34,6 +34,8 @@ constexpr int kMainFontPoints = 9;
 // The clock has two digits each of hours, minutes and seconds.
 constexpr int kClockDigits = 6;
 constexpr int kMainButtonCount = 21;
+// The widest hint, in pixels.
+constexpr int kHintMaxWidth = 250;
 
 class TFrm_Main : public QWidget {
   Q_OBJECT
