@@ -82,7 +82,7 @@ constexpr QPoint kVolumeCaption(520, 52);
 constexpr QPoint kBalanceCaption(520, 84);
 constexpr QRect kWordmark(488, 118, 100, 16);
 constexpr QPoint kZoomCaption(455, 96);
-constexpr int kCaptionPixels = 8;
+constexpr int kCaptionPixels = 8, kCaptionHeight = 12;
 
 constexpr QColor kAccent(236, 112, 28);
 constexpr QColor kRim(70, 74, 80);
@@ -224,7 +224,7 @@ void Caption(QPainter& painter, QPoint at, const QString& text) {
   QFont font = PixelFont(kCaptionPixels, QFont::Bold);
   font.setLetterSpacing(QFont::AbsoluteSpacing, 1);
   painter.setFont(font);
-  ShadowText(painter, QRectF(at, QSizeF(100, kCaptionPixels + 4)), Qt::AlignLeft | Qt::AlignTop,
+  ShadowText(painter, QRectF(at, QSizeF(kSmallBarLength, kCaptionHeight)), Qt::AlignLeft | Qt::AlignTop,
              text, kCaption, kEngrave);
 }
 
@@ -312,13 +312,7 @@ void PaintVideo(TSkinArt& skin) {
   v[vpTopLeft] = piece(QSize(kFrameTopLeft, kFrameTop), [&](QPainter& p) {
     TitleBar(p, kFrameTopLeft);
     p.fillRect(QRect(0, 0, 1, kFrameTop), kRim);
-    p.setPen(Qt::NoPen);
-    p.setBrush(kAccent);
-    p.drawEllipse(QPointF(16, kFrameTop / 2.0), 7, 7);
-    DrawGlyph(p, TGlyph::Play, QRectF(11, kFrameTop / 2.0 - 5, 11, 10), QColor(255, 255, 255));
-    p.setFont(PixelFont(12, QFont::Bold));
-    ShadowText(p, QRectF(30, 0, kFrameTopLeft - 30, kFrameTop), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Kavoro Player"), QColor(44, 50, 58), kEngrave);
+    TitleMark(p, QSize(kFrameTopLeft, kFrameTop), kAccent, QColor(44, 50, 58), kEngrave);
   });
   v[vpTopRight] = piece(QSize(kFrameTopRight, kFrameTop), [&](QPainter& p) {
     TitleBar(p, kFrameTopRight);

@@ -78,6 +78,7 @@ constexpr QPoint kBalanceCaption(436, 44);
 constexpr QPoint kZoomCaption(436, 84);
 constexpr int kCaptionPixels = 8;
 constexpr int kCaptionSpacing = 1;
+constexpr int kCaptionHeight = 12;
 
 // Colours.
 constexpr QColor kAccent(57, 182, 255);
@@ -87,7 +88,7 @@ constexpr QColor kStripTop(52, 58, 68), kStripBottom(38, 43, 51);
 constexpr QColor kEdgeLight(78, 87, 100);
 constexpr QColor kGlass(8, 11, 15), kGlassTop(22, 30, 40);
 constexpr QColor kWellShade(6, 8, 10), kWellLight(64, 72, 84);
-constexpr QColor kCaption(112, 124, 140);
+constexpr QColor kCaption(112, 124, 140), kCaptionShadow(0, 0, 0, 160);
 constexpr QColor kWordmarkInk(150, 161, 176);
 
 // The video window.
@@ -214,8 +215,8 @@ void Caption(QPainter& painter, QPoint at, const QString& text) {
   QFont font = PixelFont(kCaptionPixels, QFont::Bold);
   font.setLetterSpacing(QFont::AbsoluteSpacing, kCaptionSpacing);
   painter.setFont(font);
-  ShadowText(painter, QRectF(at, QSizeF(120, kCaptionPixels + 4)), Qt::AlignLeft | Qt::AlignTop,
-             text, kCaption, QColor(0, 0, 0, 160));
+  ShadowText(painter, QRectF(at, QSizeF(kSmallBarLength, kCaptionHeight)),
+             Qt::AlignLeft | Qt::AlignTop, text, kCaption, kCaptionShadow);
 }
 
 QPainterPath Outline() {
@@ -270,8 +271,7 @@ QImage PaintBody() {
   painter.fillRect(kStripDivider, QColor(12, 14, 17));
   painter.fillRect(kStripDivider.translated(1, 0), QColor(255, 255, 255, 20));
 
-  // The glass display.
-  // Shaded from top to bottom only: the clock's digits carry the same rows.
+  // The glass display, shaded from top to bottom only: the clock's digits carry the same rows.
   QLinearGradient glass(0, kDisplay.top(), 0, kDisplay.bottom());
   glass.setColorAt(0, kGlassTop);
   glass.setColorAt(1, kGlass);
@@ -279,13 +279,13 @@ QImage PaintBody() {
   Caption(painter, kVolumeCaption, QStringLiteral("VOL"));
   Caption(painter, kBalanceCaption, QStringLiteral("BALANCE"));
   Caption(painter, kZoomCaption, QStringLiteral("ZOOM"));
-  // Balance ends.
-  QFont ends = PixelFont(kCaptionPixels, QFont::Bold);
-  painter.setFont(ends);
-  ShadowText(painter, QRectF(kBalanceCaption + QPoint(0, 0), QSizeF(kSmallBarLength, 12)),
-             Qt::AlignRight | Qt::AlignTop, QStringLiteral("L  ·  R"), kCaption, QColor(0, 0, 0, 160));
-  ShadowText(painter, QRectF(kZoomCaption, QSizeF(kSmallBarLength, 12)),
-             Qt::AlignRight | Qt::AlignTop, QStringLiteral("−  ·  +"), kCaption, QColor(0, 0, 0, 160));
+  // What the ends of the balance and the zoom mean, at the right above each bar.
+  painter.setFont(PixelFont(kCaptionPixels, QFont::Bold));
+  const QSizeF captionSize(kSmallBarLength, kCaptionHeight);
+  ShadowText(painter, QRectF(kBalanceCaption, captionSize), Qt::AlignRight | Qt::AlignTop,
+             QStringLiteral("L  ·  R"), kCaption, kCaptionShadow);
+  ShadowText(painter, QRectF(kZoomCaption, captionSize), Qt::AlignRight | Qt::AlignTop,
+             QStringLiteral("−  ·  +"), kCaption, kCaptionShadow);
   painter.end();
   return body;
 }
@@ -323,14 +323,7 @@ void PaintVideo(TSkinArt& skin) {
     strip(p, kFrameTopLeft);
     p.fillRect(QRect(0, 0, 1, kFrameTop), kRim);
     p.fillRect(QRect(1, 1, 1, kFrameTop - 2), kEdgeLight);
-    QRectF logo(10, 7, 16, 16);
-    p.setPen(Qt::NoPen);
-    p.setBrush(kAccent);
-    p.drawEllipse(logo);
-    DrawGlyph(p, TGlyph::Play, logo.adjusted(3, 3, -2, -3), QColor(255, 255, 255));
-    p.setFont(PixelFont(12, QFont::Bold));
-    ShadowText(p, QRectF(34, 0, kFrameTopLeft - 34, kFrameTop), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Kavoro Player"), QColor(214, 222, 232), QColor(0, 0, 0, 170));
+    TitleMark(p, QSize(kFrameTopLeft, kFrameTop), kAccent, QColor(214, 222, 232), QColor(0, 0, 0, 170));
     p.end();
     v[vpTopLeft] = Opaque(img);
   }

@@ -13,8 +13,28 @@ constexpr int kTitlePixels = 10;
 constexpr qreal kTitleSpacing = 1.5;
 constexpr int kTitleGlyph = 16, kTitleGlyphLeft = 9, kTitleTextGap = 6;
 constexpr int kStripWidth = 3, kStripInset = 5;
+constexpr qreal kMarkDiameter = 16, kMarkLeft = 9, kMarkGlyphInset = 3;
+constexpr int kMarkTextPixels = 12, kMarkTextGap = 8;
 
 }  // namespace
+
+void TitleMark(QPainter& painter, QSize bar, QColor accent, QColor ink, QColor shadow) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QRectF disc(kMarkLeft, (bar.height() - kMarkDiameter) / 2.0, kMarkDiameter, kMarkDiameter);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(accent);
+  painter.drawEllipse(disc);
+  // The triangle's weight lies left of its box's middle: nudge it right to sit centred.
+  const QRectF glyph = disc.adjusted(kMarkGlyphInset, kMarkGlyphInset, -kMarkGlyphInset, -kMarkGlyphInset)
+                           .translated(kMarkGlyphInset / 3, 0);
+  DrawGlyph(painter, TGlyph::Play, glyph, Qt::white);
+  painter.setFont(PixelFont(kMarkTextPixels, QFont::Bold));
+  const qreal textLeft = disc.right() + kMarkTextGap;
+  ShadowText(painter, QRectF(textLeft, 0, bar.width() - textLeft, bar.height()),
+             Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Kavoro Player"), ink, shadow);
+  painter.restore();
+}
 
 QPointF IdleMarkCentre(QSize picture) {
   return QPointF(picture.width() / 2.0, picture.height() * kMarkHeight);

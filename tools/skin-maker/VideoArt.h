@@ -9,6 +9,10 @@
 
 namespace kavoro::skinmaker {
 
+// The video window's title: the player's mark (a play glyph on an accent disc) and its name,
+// at the left of a title bar of the given size.
+void TitleMark(QPainter& painter, QSize bar, QColor accent, QColor ink, QColor shadow);
+
 // Where the idle picture's mark sits: centred, a little above the middle.
 QPointF IdleMarkCentre(QSize picture);
 
