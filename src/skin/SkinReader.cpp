@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <system_error>
 
 namespace kavoro::skin {
@@ -93,6 +94,8 @@ class TReader {
         FData.CompleteSteps = i + 1;
       }
     }
+    // Only a read through every step knows which keys the player reads.
+    if (FGatherAll && FProfile && FProfile->IsOpen()) ReportUnreadKeys();
     return std::move(FData);
   }
 
@@ -252,6 +255,45 @@ class TReader {
 
   // --- single values ---
 
+  // Every read goes through these two, so the keys never read can be told apart afterwards.
+  std::string Value(const std::string& section, const std::string& key, const std::string& def) {
+    FKeysRead.insert(KeyId(section, key));
+    return FProfile->ReadString(section, key, def);
+  }
+  bool Has(const std::string& section, const std::string& key) {
+    FKeysRead.insert(KeyId(section, key));
+    return FProfile->ValueExists(section, key);
+  }
+  // Names match without regard to letter case, as the description file's names do.
+  static std::string Lower(const std::string& text) {
+    std::string lower = text;
+    for (char& c : lower)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+  }
+  static std::string KeyId(const std::string& section, const std::string& key) {
+    return Lower(section) + '\n' + Lower(key);
+  }
+
+  // Warns of every section and key of the file that no step reads: a misspelt name there
+  // silently gives the default instead.
+  void ReportUnreadKeys() {
+    std::set<std::string> sectionsRead;
+    for (const std::string& id : FKeysRead) sectionsRead.insert(id.substr(0, id.find('\n')));
+    for (const std::string& section : FProfile->SectionNames()) {
+      if (!sectionsRead.count(Lower(section))) {
+        Report(section, "", "", "the player does not read this section; is its name misspelt?",
+               true);
+        continue;
+      }
+      for (const std::string& key : FProfile->KeyNames(section)) {
+        if (!FKeysRead.count(KeyId(section, key)))
+          Report(section, key, FProfile->ReadString(section, key, ""),
+                 "the player does not read this key; is its name misspelt?", true);
+      }
+    }
+  }
+
   static std::string MissingMessage(const TFoundFile& found) {
     if (found.Result != TFileLookup::flAmbiguous) return "the file is missing from the skin folder";
     std::string names;
@@ -263,7 +305,7 @@ class TReader {
 
   // A picture that must exist: found (any letter case) and read as a Windows bitmap.
   bool ReadPicture(const char* section, const char* key, const char* def, QImage* image) {
-    const std::string name = FProfile->ReadString(section, key, def);
+    const std::string name = Value(section, key, def);
     const TFoundFile found = FindSkinFile(FData.Folder, name);
     if (found.Result != TFileLookup::flFound) {
       Report(section, key, name,
@@ -281,8 +323,8 @@ class TReader {
   // An integer: a missing or unreadable value gives the default (with a warning for the
   // unreadable one, which the author surely meant as a number).
   int ReadInteger(const char* section, const std::string& key, int def) {
-    if (!FProfile->ValueExists(section, key)) return def;
-    const std::string text = FProfile->ReadString(section, key, "");
+    if (!Has(section, key)) return def;
+    const std::string text = Value(section, key, "");
     std::int32_t value = 0;
     if (os::TextToInteger(text, &value)) return value;
     Report(section, key, text,
@@ -292,7 +334,7 @@ class TReader {
 
   // Exactly "Horizontal" is horizontal; any other text is vertical.
   bool ReadOrientation(const char* section, const char* key) {
-    const std::string text = FProfile->ReadString(section, key, kHorizontal);
+    const std::string text = Value(section, key, kHorizontal);
     if (text == kHorizontal) return true;
     if (QString::fromStdString(text).compare(kHorizontal, Qt::CaseInsensitive) == 0)
       Report(section, key, text,
@@ -304,7 +346,7 @@ class TReader {
   // A list of `count` whole numbers, taken apart from the front with SplitAtFirst.
   bool ReadList(const char* section, const std::string& key, const char* def, int count,
                 TListEnd end, std::vector<int>* items) {
-    const std::string text = FProfile->ReadString(section, key, def);
+    const std::string text = Value(section, key, def);
     const int written = CountItems(text);
     if (written < count) {
       Report(section, key, text,
@@ -368,6 +410,7 @@ class TReader {
   std::vector<TSkinProblem>* const FProblems;
   const bool FGatherAll;
   std::optional<os::TProfileFile> FProfile;
+  std::set<std::string> FKeysRead;  // by KeyId
   TSkinData FData;
   bool FStepFailed = false;
 };

@@ -27,7 +27,9 @@ std::pair<std::string, std::string> SplitAtFirst(const std::string& text, char s
 //
 // With gatherAll false the reader stops at the first failure. With gatherAll true it goes on
 // through every step and records every problem, as a skin checker wants; only a missing folder
-// or "Skin.ini" ends it early, since nothing else can be read then. Either way CompleteSteps
+// or "Skin.ini" ends it early, since nothing else can be read then. Having read every step, it
+// also warns of each section and key of "Skin.ini" that no step reads (a misspelt name gives
+// the default without a word otherwise). Either way CompleteSteps
 // is the number of steps read completely before the first failed one, and the data of those
 // steps is complete; what a failed or later step filled in is not to be used.
 //

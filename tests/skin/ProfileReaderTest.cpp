@@ -117,6 +117,11 @@ TEST_F(ProfileFileTest, FollowsThePrivateProfileRules) {
   EXPECT_EQ(file.ReadString("MainForm", "Missing", "  padded default  "), "padded default");
   EXPECT_TRUE(file.ValueExists("MainForm", "Empty"));
   EXPECT_FALSE(file.ValueExists("MainForm", "OnlyInRepeat"));
+  EXPECT_EQ(file.SectionNames(), (std::vector<std::string>{"MainForm", "hintcolor", "Last"}));
+  EXPECT_EQ(file.KeyNames("MAINFORM"),
+            (std::vector<std::string>{"MainPIC", "Semicolon", "Quoted", "Single", "Lonely\"",
+                                      "Empty", "Equals", "Long", "Tabbed"}));
+  EXPECT_TRUE(file.KeyNames("Missing").empty());
   EXPECT_TRUE(file.SectionExists("HINTCOLOR"));
   EXPECT_FALSE(file.SectionExists("Missing"));
 }

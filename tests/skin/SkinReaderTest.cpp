@@ -309,6 +309,28 @@ TEST(ReadSkin, StopsAtTheFirstFailureOrGathersEveryProblem) {
   EXPECT_EQ(gathered.Video.ListFontSize, 11);
 }
 
+TEST(ReadSkin, GatheringEveryProblemWarnsOfSectionsAndKeysThePlayerDoesNotRead) {
+  TSkinFolder skin;
+  skin.Set("ButtonInfo", "Button_Plya", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16");
+  skin.Set("Lable", "Label_Title", "1,2,3,4,5,6");
+  skin.Set("ZOOMBAR", "sliderbmp", "Zoom_Slider.bmp");  // the same names in other letter case
+  std::vector<TSkinProblem> problems;
+  EXPECT_TRUE(ReadSkin(skin.Folder(), &problems, true).Complete());
+  ASSERT_EQ(problems.size(), 2u) << Describe(problems);
+  EXPECT_TRUE(problems[0].Warning);
+  EXPECT_EQ(problems[0].Section, "ButtonInfo");
+  EXPECT_EQ(problems[0].Key, "Button_Plya");
+  EXPECT_EQ(problems[0].Value, "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16");
+  EXPECT_NE(problems[0].Message.find("misspelt"), std::string::npos);
+  EXPECT_TRUE(problems[1].Warning);
+  EXPECT_EQ(problems[1].Section, "Lable");
+  EXPECT_EQ(problems[1].Key, "");
+  // A read that stops at the first failure does not look for them.
+  problems.clear();
+  EXPECT_TRUE(ReadSkin(skin.Folder(), &problems, false).Complete());
+  EXPECT_TRUE(problems.empty()) << Describe(problems);
+}
+
 TEST(ReadSkin, AMissingFolderIsTheOnlyProblem) {
   TSkinFolder skin;
   const std::string gone = skin.Folder() + "/Nowhere";

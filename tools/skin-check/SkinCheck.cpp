@@ -31,8 +31,13 @@ constexpr const char* kStepNames[kavoro::skin::kSkinStepCount] = {
 
 void PrintProblem(const TSkinProblem& problem) {
   std::string line = problem.Warning ? "warning: " : "error: ";
-  if (!problem.Section.empty()) line += "[" + problem.Section + "] " + problem.Key + " = ";
-  line += "\"" + problem.Value + "\": " + problem.Message;
+  if (problem.Section.empty())
+    line += "\"" + problem.Value + "\"";  // the folder or its description file
+  else if (problem.Key.empty())
+    line += "[" + problem.Section + "]";
+  else
+    line += "[" + problem.Section + "] " + problem.Key + " = \"" + problem.Value + "\"";
+  line += ": " + problem.Message;
   std::printf("%s\n", line.c_str());
 }
 

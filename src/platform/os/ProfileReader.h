@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kavoro::os {
 
@@ -44,6 +45,12 @@ class TProfileFile {
   bool SectionExists(std::string_view section) const;
   bool ValueExists(std::string_view section, std::string_view key) const;
 
+  // The sections in the order of the file, each named as first written.
+  std::vector<std::string> SectionNames() const;
+  // The keys of the section (its first occurrence) in the order of the file, each named as
+  // first written; empty when the section is missing.
+  std::vector<std::string> KeyNames(std::string_view section) const;
+
   // The entry's value, or def (with its blanks dropped and cut to kProfileMaxValueLength, as
   // the platform returns a default) when the section or key is missing.
   std::string ReadString(std::string_view section, std::string_view key,
@@ -53,12 +60,17 @@ class TProfileFile {
                            std::int32_t def) const;
 
  private:
-  using TEntries = std::map<std::string, std::string>;  // lower-case key -> value
+  struct TSection {
+    std::string Name;                            // as first written
+    std::map<std::string, std::string> Entries;  // lower-case key -> value
+    std::vector<std::string> Keys;               // as first written, in file order
+  };
   const std::string* Find(std::string_view section, std::string_view key) const;
   void Parse(std::string_view text);
 
   bool FOpen = false;
-  std::map<std::string, TEntries> FSections;  // by lower-case name
+  std::map<std::string, TSection> FSections;  // by lower-case name
+  std::vector<std::string> FSectionOrder;     // lower-case names, in file order
 };
 
 }  // namespace kavoro::os

@@ -104,7 +104,7 @@ TProfileFile::TProfileFile(const std::string& path) {
 
 void TProfileFile::Parse(std::string_view text) {
   if (text.starts_with(kUtf8ByteOrderMark)) text.remove_prefix(kUtf8ByteOrderMark.size());
-  TEntries* current = nullptr;  // null before the first section and inside a repeated one
+  TSection* current = nullptr;  // null before the first section and inside a repeated one
   while (!text.empty()) {
     const auto end = text.find('\n');
     std::string_view line = text.substr(0, end);
@@ -115,23 +115,41 @@ void TProfileFile::Parse(std::string_view text) {
     if (line.front() == kSectionStart) {
       const auto close = line.find(kSectionEnd);
       if (close == std::string_view::npos) continue;  // not a header: a line without "="
-      auto [it, added] = FSections.try_emplace(Lower(Trim(line.substr(1, close - 1))));
-      current = added ? &it->second : nullptr;
+      const std::string_view name = Trim(line.substr(1, close - 1));
+      auto [it, added] = FSections.try_emplace(Lower(name));
+      current = nullptr;
+      if (added) {
+        current = &it->second;
+        current->Name = std::string(name);
+        FSectionOrder.push_back(it->first);
+      }
       continue;
     }
     const auto assign = line.find(kAssign);
     if (!current || assign == std::string_view::npos) continue;
     const std::string_view key = Trim(line.substr(0, assign));
     if (key.empty()) continue;
-    current->try_emplace(Lower(key), std::string(line.substr(assign + 1)));
+    if (current->Entries.try_emplace(Lower(key), std::string(line.substr(assign + 1))).second)
+      current->Keys.push_back(std::string(key));
   }
 }
 
 const std::string* TProfileFile::Find(std::string_view section, std::string_view key) const {
   const auto s = FSections.find(Lower(Trim(section)));
   if (s == FSections.end()) return nullptr;
-  const auto k = s->second.find(Lower(Trim(key)));
-  return k == s->second.end() ? nullptr : &k->second;
+  const auto k = s->second.Entries.find(Lower(Trim(key)));
+  return k == s->second.Entries.end() ? nullptr : &k->second;
+}
+
+std::vector<std::string> TProfileFile::SectionNames() const {
+  std::vector<std::string> names;
+  for (const std::string& lower : FSectionOrder) names.push_back(FSections.at(lower).Name);
+  return names;
+}
+
+std::vector<std::string> TProfileFile::KeyNames(std::string_view section) const {
+  const auto s = FSections.find(Lower(Trim(section)));
+  return s == FSections.end() ? std::vector<std::string>() : s->second.Keys;
 }
 
 bool TProfileFile::SectionExists(std::string_view section) const {
