@@ -138,6 +138,21 @@ TEST_F(ProfileFileTest, ReadsIntegersWithTheDefaultForMissingOrUnreadableValues)
   EXPECT_EQ(file.ReadInteger("Time", "Missing", 9), 9);
 }
 
+TEST_F(ProfileFileTest, ReadsFilesSavedAsUtf16InEitherByteOrder) {
+  // A value with a letter beyond ASCII and a character outside the basic plane.
+  const std::u16string text = u"[MainForm]\r\nMainPIC = \u00DCmlaut \U0001F600.bmp\r\n";
+  for (const bool bigEndian : {false, true}) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+      const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+      bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    TProfileFile file(Write(bytes));
+    EXPECT_EQ(file.ReadString("mainform", "mainpic", ""), "\xC3\x9Cmlaut \xF0\x9F\x98\x80.bmp")
+        << bigEndian;
+  }
+}
+
 TEST_F(ProfileFileTest, AFileThatCannotBeReadGivesEveryDefault) {
   for (const std::string& path : {FDir.path().toStdString() + "/missing.ini",
                                   FDir.path().toStdString()}) {

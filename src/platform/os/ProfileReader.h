@@ -6,7 +6,9 @@
 // kProfileMaxValueLength characters. The first of several sections of one name is the one
 // read, and within it the first of several entries of one key. Lines beginning with ";" are
 // comments; lines without "=" are ignored, as are entries before the first section. A UTF-8
-// byte-order mark is skipped; lines end in CR LF or LF. The file is never written.
+// byte-order mark is skipped; a file that begins with a UTF-16 byte-order mark (either byte
+// order) is read as UTF-16 and its names and values returned in UTF-8. Lines end in CR LF or
+// LF. The file is never written.
 #include <cstddef>
 #include <cstdint>
 #include <map>

@@ -11,6 +11,8 @@ namespace kavoro::os {
 namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeByteOrderMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeByteOrderMark = "\xFE\xFF";
 constexpr char kCommentStart = ';';
 constexpr char kSectionStart = '[';
 constexpr char kSectionEnd = ']';
@@ -49,6 +51,50 @@ int DigitValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// Text saved as UTF-16 (what the platform's editors call "Unicode"), after its byte-order
+// mark, as UTF-8. A lone surrogate becomes U+FFFD; an odd last byte is dropped.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  constexpr char32_t kReplacement = 0xFFFD;
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  auto unit = [&](std::size_t at) -> char32_t {
+    const auto first = static_cast<unsigned char>(bytes[at]);
+    const auto second = static_cast<unsigned char>(bytes[at + 1]);
+    return bigEndian ? (first << 8 | second) : (second << 8 | first);
+  };
+  for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+    const char32_t c = unit(at);
+    if (c >= 0xD800 && c < 0xDC00 && at + 3 < bytes.size()) {
+      const char32_t low = unit(at + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        AppendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+        at += 2;
+        continue;
+      }
+    }
+    AppendUtf8(out, c >= 0xD800 && c < 0xE000 ? kReplacement : c);
+  }
+  return out;
 }
 
 }  // namespace
@@ -96,8 +142,11 @@ TProfileFile::TProfileFile(const std::string& path) {
   if (ec || size > kMaxFileSize) return;
   std::ifstream in(path, std::ios::binary);
   if (!in) return;
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return;
+  const bool bigEndian = text.starts_with(kUtf16BeByteOrderMark);
+  if (bigEndian || text.starts_with(kUtf16LeByteOrderMark))
+    text = Utf16ToUtf8(std::string_view(text).substr(kUtf16LeByteOrderMark.size()), bigEndian);
   Parse(text);
   FOpen = true;
 }
