@@ -111,10 +111,10 @@ class TReader {
 
   bool ReadFolder() {
     std::string folder = FFolderArg;
-    if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += '/';
+    if (!folder.empty() && folder.back() != '/') folder += '/';
     FData.Folder = folder;
     std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) {
+    if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
       Report("", "", FFolderArg, "the skin folder does not exist");
       return false;
     }

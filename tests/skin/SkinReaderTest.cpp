@@ -342,6 +342,11 @@ TEST(ReadSkin, AMissingFolderIsTheOnlyProblem) {
     EXPECT_EQ(problems[0].Value, gone);
     EXPECT_EQ(problems[0].Message, "the skin folder does not exist");
   }
+  // An empty name is no folder (not the root).
+  std::vector<TSkinProblem> problems;
+  EXPECT_EQ(ReadSkin("", &problems, true).CompleteSteps, 0);
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].Message, "the skin folder does not exist");
   // Reading without asking for the problems is allowed.
   EXPECT_EQ(ReadSkin(gone, nullptr, true).CompleteSteps, 0);
 }
