@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <set>
 #include <system_error>
@@ -65,10 +66,13 @@ TColor ColorOf(int red, int green, int blue) {
          (static_cast<TColor>(blue & kColorPartMask) << kBlueShift);
 }
 
+// The last column or row before an edge; the smallest edge has none before it and stays.
+int Before(int edge) { return edge == std::numeric_limits<int>::min() ? edge : edge - 1; }
+
 // Right and bottom edges lie just past the picture.
 QRect SheetRect(const std::vector<int>& items, int first) {
   return QRect(QPoint(items[first], items[first + 1]),
-               QPoint(items[first + 2] - 1, items[first + 3] - 1));
+               QPoint(Before(items[first + 2]), Before(items[first + 3])));
 }
 
 class TReader {

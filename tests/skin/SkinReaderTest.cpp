@@ -147,6 +147,10 @@ TEST(ReadSkin, ReadsValuesByTheirRules) {
   skin.Set("ButtonInfo", "Button_Stop", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17");
   skin.Set("ButtonInfo", "Button_Pause", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,junk");
   skin.Set("Time", "Time_Width", "eight");
+  // The extremes of a whole number are read as they are.
+  skin.Set("ButtonInfo", "Button_Open",
+           "-2147483648,2147483647,0,0,-2147483648,-2147483648,-2147483648,-2147483648,"
+           "0,0,0,0,0,0,0,0");
   std::vector<TSkinProblem> problems;
   const TSkinData data = ReadSkin(skin.Folder(), &problems, false);
   ASSERT_TRUE(data.Complete()) << Describe(problems);
@@ -163,6 +167,9 @@ TEST(ReadSkin, ReadsValuesByTheirRules) {
     EXPECT_EQ(data.Buttons[button].Down, QRect(QPoint(13, 14), QPoint(14, 15)));
   }
   EXPECT_EQ(data.Clock.DigitWidth, 0);
+  EXPECT_EQ(data.Buttons[8].Left, INT32_MIN);
+  EXPECT_EQ(data.Buttons[8].Top, INT32_MAX);
+  EXPECT_EQ(data.Buttons[8].Normal.topLeft(), QPoint(INT32_MIN, INT32_MIN));
 
   // None refuses the skin; the ones an author would want to hear of are warnings.
   EXPECT_TRUE(Failures(problems).empty()) << Describe(problems);
