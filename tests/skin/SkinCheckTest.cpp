@@ -73,6 +73,16 @@ TEST(SkinCheck, PreviewDrawsTheShapedMainWindowBesideTheFramedVideoWindow) {
   for (int y = 0; y < kCorner; ++y)
     for (int x = 0; x < kCorner; ++x) main.setPixel(x, y, qRgb(255, 0, 255));
   ASSERT_TRUE(main.save(QString::fromStdString(skin.PathOf("Main.bmp")), "BMP"));
+  // Digits of colours of their own, the clock below every other control of the test skin.
+  const QSize strip = test::TSkinFolder::kDigitStripSize;
+  const int digitWidth = strip.width() / 10;
+  auto digitColor = [](int d) { return QColor(10 + 20 * d, 255 - 20 * d, 128); };
+  QImage digits(strip, QImage::Format_RGB32);
+  for (int x = 0; x < strip.width(); ++x)
+    for (int y = 0; y < strip.height(); ++y) digits.setPixelColor(x, y, digitColor(x / digitWidth));
+  ASSERT_TRUE(digits.save(QString::fromStdString(skin.PathOf("Time.bmp")), "BMP"));
+  const QPoint panel(0, 62);
+  skin.Set("Time", "TimePanel", "0,62,60,12");
   const QString out = QString::fromStdString(skin.PathOf("preview.png"));
 
   const CheckRun run = RunCheck({QString::fromStdString(skin.Folder()), "--preview", out});
@@ -89,6 +99,12 @@ TEST(SkinCheck, PreviewDrawsTheShapedMainWindowBesideTheFramedVideoWindow) {
   const QPoint clear(margin + test::TSkinFolder::kMainSize.width() - 5,
                      margin + test::TSkinFolder::kMainSize.height() - 5);
   EXPECT_EQ(preview.pixelColor(clear), QColor(Qt::red));
+  // The clock reads 01:23:45: the test skin puts cell k (1 to 6) at (9k, 2) in the panel.
+  const int shownDigits[6] = {0, 1, 2, 3, 4, 5};
+  for (int n = 0; n < 6; ++n)
+    EXPECT_EQ(preview.pixelColor(margin + panel.x() + 9 * (n + 1) + 1, margin + panel.y() + 3),
+              digitColor(shownDigits[n]))
+        << "cell " << n + 1;
   const int videoLeft = 2 * margin + test::TSkinFolder::kMainSize.width();
   EXPECT_EQ(preview.pixelColor(videoLeft - 1, margin), backdrop);
   EXPECT_EQ(preview.pixelColor(videoLeft + 1, margin + 1), QColor(Qt::blue));
