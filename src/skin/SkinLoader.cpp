@@ -37,10 +37,12 @@ constexpr int kDefaultListFontPoints = 9;
 // The work bitmap a button picture is cut into starts black, as a fresh bitmap of the screen.
 const QColor kWorkBitmapColor(Qt::black);
 
+// Whether the reader read the step completely.
 bool Done(const TSkinData& data, TSkinStep step) {
   return data.CompleteSteps >= static_cast<int>(step);
 }
 
+// The main picture onto the skin form, which shapes and sizes the window from it.
 void ApplyMainPicture(app::TFrm_Main& main, const QImage& picture) {
   controls::TVeskoSkinForm& form = *main.SkinForm;
   form.move(0, 0);
@@ -50,6 +52,7 @@ void ApplyMainPicture(app::TFrm_Main& main, const QImage& picture) {
   form.update();
 }
 
+// The five hint colours, in the order the skin gives them.
 void ApplyHintColors(controls::TVeskoHint& hint, const THintColors& colors) {
   hint.SetColorArrow(ToQColor(colors.Arrow));
   hint.SetColorArrowBackground(ToQColor(colors.ArrowBackground));
@@ -58,12 +61,14 @@ void ApplyHintColors(controls::TVeskoHint& hint, const THintColors& colors) {
   hint.SetFontColor(ToQColor(colors.Font));
 }
 
+// Every button of the window from its value, in the order of the keys.
 void ApplyButtons(app::TFrm_Main& main, const TSkinData& data) {
   for (std::size_t i = 0; i < kButtonKeys.size(); ++i)
     if (controls::TVeskoImageButton* button = main.ButtonByName(kButtonKeys[i]))
       ApplyButtonInfo(*button, data.Buttons[i], data.ButtonSheet);
 }
 
+// Place, direction, length and pictures of one track bar; its thickness follows the slider.
 void ApplyTrackBar(TVeskoTrackBar& bar, const TTrackBarInfo& info) {
   bar.move(bar.x(), info.Top);
   bar.move(info.Left, bar.y());
@@ -95,6 +100,7 @@ void ApplyTrackBars(app::TFrm_Main& main, const TSkinData& data) {
   for (std::size_t i = 0; i < bars.size(); ++i) ApplyTrackBar(*bars[i], data.TrackBars[i]);
 }
 
+// The four labels; the play name's width is fixed by the skin.
 void ApplyLabels(app::TFrm_Main& main, const TSkinData& data) {
   app::TLabel& playName = *main.Label_PlayName;
   ApplyLabelInfo(playName, data.PlayName);
@@ -106,6 +112,7 @@ void ApplyLabels(app::TFrm_Main& main, const TSkinData& data) {
   ApplyLabelInfo(*main.Label_Chapter, data.Chapter);
 }
 
+// The clock state and TimePanel, then the clock drawn at zero.
 void ApplyClock(app::TFrm_Main& main, const TClockInfo& clock) {
   main.DigitStrip = clock.DigitStrip;
   main.TimePanel->Picture().Assign(clock.Panel);
@@ -124,6 +131,8 @@ void SetWidthFromPicture(TVeskoImagePanel* panel) {
   panel->resize(panel->Picture().Width(), panel->height());
 }
 
+// The frame's nine pictures and the sizes of its pieces, the play list's title row, colours
+// and type size; then the form lays the pieces out.
 void ApplyVideoWindow(video::TFrm_Video& video, const TVideoWindowInfo& info) {
   // By TVideoPicture.
   const std::array<TVeskoImagePanel*, kVideoFormKeys.size()> pieces = {
@@ -161,12 +170,14 @@ void ApplyVideoWindow(video::TFrm_Video& video, const TVideoWindowInfo& info) {
   video.FormResize();
 }
 
+// Mute ON shows while the master output plays, Mute OFF while it is muted.
 void ShowMuteButton(app::TFrm_Main& main) {
   const bool muted = GetLineMute(mlSpeakers);
   main.Button_MuteON->setVisible(!muted);
   main.Button_MuteOFF->setVisible(muted);
 }
 
+// The video window just large enough for the main picture inside its frame; not moved.
 void SizeVideoWindow(video::TFrm_Video& video, const QImage& mainPicture) {
   video.resize(mainPicture.width() + video.Image_Left->width() + video.Image_Right->width(),
                mainPicture.height() + video.Image_Top_Center->height() +
