@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QTemporaryDir>
 
 namespace kavoro::skin {
 namespace {
@@ -133,6 +135,23 @@ TEST(SkinCheck, AcceptsEverySkinWeShip) {
     const CheckRun run = RunCheck({skins.filePath(name)});
     EXPECT_EQ(run.ExitCode, 0) << run.Output;
     EXPECT_EQ(run.Output.find("warning:"), std::string::npos) << run.Output;
+
+    // A damaged copy is refused, naming what is wrong.
+    QTemporaryDir copy;
+    ASSERT_TRUE(copy.isValid());
+    const QDir source(skins.filePath(name));
+    for (const QString& file : source.entryList(QDir::Files))
+      ASSERT_TRUE(QFile::copy(source.filePath(file), copy.filePath(file)));
+    ASSERT_TRUE(QFile::remove(copy.filePath("Video_Bottom_Right.bmp")));
+    QFile ini(copy.filePath("Skin.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::Append));
+    ini.write("\r\n[Label]\r\nLabel_Chapter=1,2,3\r\n");  // a repeated section is not read
+    ini.close();
+    const CheckRun damaged = RunCheck({copy.path()});
+    EXPECT_EQ(damaged.ExitCode, 1) << damaged.Output;
+    EXPECT_NE(damaged.Output.find("error: [VideoForm] Video_Bottom_Right_PIC"), std::string::npos)
+        << damaged.Output;
+    EXPECT_EQ(damaged.Output.find("Label_Chapter"), std::string::npos) << damaged.Output;
   }
 }
 #endif
