@@ -170,6 +170,8 @@ TFrm_Video::TFrm_Video(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Frame
   });
   connect(PlayListBox, &QListWidget::itemDoubleClicked, this, [this] { PlayListBoxDblClick(); });
   PlayListPanel->installEventFilter(this);
+  // A skin may change the title row's height alone: the list follows it.
+  Image_PlayListBoxTitle->installEventFilter(this);
   PlayListPanel->hide();
 
   MakeDefaultFrame();
@@ -244,6 +246,13 @@ void TFrm_Video::FormResize() {
   VideoPanel->setGeometry(inside);
   PlayListPanel->setGeometry(inside);
   PlayListPanel->raise();  // created last: the list covers the video while shown
+  LayOutPlayList();  // also while hidden, when no resize reaches the panel
+}
+
+void TFrm_Video::LayOutPlayList() {
+  const int title = Image_PlayListBoxTitle->height();
+  PlayListBox->setGeometry(0, title, PlayListPanel->width(),
+                           std::max(0, PlayListPanel->height() - title));
 }
 
 void TFrm_Video::resizeEvent(QResizeEvent* event) {
@@ -255,9 +264,7 @@ bool TFrm_Video::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Resize) {
     if (watched == VideoPanel && !VideoWindowEx->FullScreen() && VideoWindowEx->parentWidget() == VideoPanel)
       VideoWindowEx->setGeometry(VideoPanel->rect());
-    if (watched == PlayListPanel)
-      PlayListBox->setGeometry(0, Image_PlayListBoxTitle->height(), PlayListPanel->width(),
-                               std::max(0, PlayListPanel->height() - Image_PlayListBoxTitle->height()));
+    if (watched == PlayListPanel || watched == Image_PlayListBoxTitle) LayOutPlayList();
     return false;
   }
   auto* w = qobject_cast<QWidget*>(watched);

@@ -114,6 +114,8 @@ class TFrm_Video : public QWidget {
   bool FramePointer(QWidget* target, QMouseEvent* event);
   void WatchChildren(QWidget* w);
   void MakeDefaultFrame();
+  // The list fills the play-list panel under its title row.
+  void LayOutPlayList();
   bool DvdControlActive() const;
 
   QPointer<QMenu> FVideoMenu;

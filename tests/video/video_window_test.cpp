@@ -477,6 +477,11 @@ TEST(VideoFrameTest, TheFrameFollowsTheFormsSize) {
   EXPECT_EQ(inside.right(), 399 - form.Image_Right->width());
   EXPECT_EQ(inside.bottom(), 299 - form.Image_Bottom_Center->height());
   EXPECT_EQ(form.PlayListPanel->geometry(), inside);
+  // A taller title row alone moves the list down under it (the skin loader lays out again).
+  form.Image_PlayListBoxTitle->resize(form.Image_PlayListBoxTitle->width(), 60);
+  form.FormResize();
+  EXPECT_EQ(form.PlayListBox->geometry(),
+            QRect(0, 60, inside.width(), inside.height() - 60));
   form.resize(20, 20);
   EXPECT_EQ(form.size(), QSize(kVideoFormMinSize, kVideoFormMinSize));
 }
