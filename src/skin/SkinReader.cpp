@@ -25,6 +25,9 @@ constexpr int kGreenShift = 8;
 constexpr int kBlueShift = 16;
 constexpr int kDefaultListFontSize = 9;
 constexpr const char* kHorizontal = "Horizontal";
+// The largest width or height a skin may give a control: past any screen, and small enough that
+// the pictures made at that size (a button's work bitmap, a track bar's bar) stay allocatable.
+constexpr int kMaxSkinExtent = 8192;
 
 // Sections and keys as the description file writes them.
 constexpr const char* kMainForm = "MainForm";
@@ -113,6 +116,16 @@ class TReader {
   // True when the step must stop now.
   bool Stop() const { return FStepFailed && !FGatherAll; }
 
+  // A width or height the loader makes pictures of: kMaxSkinExtent at most; reported as a
+  // failure (false) otherwise.
+  bool CheckExtent(const std::string& section, const std::string& key, int value) {
+    if (value <= kMaxSkinExtent) return true;
+    Report(section, key, std::to_string(value),
+           "a size of " + std::to_string(value) + " pixels is more than " +
+               std::to_string(kMaxSkinExtent));
+    return false;
+  }
+
   bool ReadFolder() {
     std::string folder = FFolderArg;
     if (!folder.empty() && folder.back() != '/') folder += '/';
@@ -175,6 +188,10 @@ class TReader {
       button.Top = items[1];
       button.Width = items[2];
       button.Height = items[3];
+      if ((!CheckExtent(kButtonInfo, kButtonKeys[i], button.Width) ||
+           !CheckExtent(kButtonInfo, kButtonKeys[i], button.Height)) &&
+          Stop())
+        return false;
       button.Normal = SheetRect(items, 4);
       button.MouseOn = SheetRect(items, 8);
       button.Down = SheetRect(items, 12);
@@ -190,6 +207,7 @@ class TReader {
       bar.Left = ReadInteger(section.Name, "Left", 0);
       bar.Horizontal = ReadOrientation(section.Name, "Orientation");
       bar.WidthOrHeight = ReadInteger(section.Name, "WidthORHeight", 0);
+      if (!CheckExtent(section.Name, "WidthORHeight", bar.WidthOrHeight) && Stop()) return false;
       if (!ReadPicture(section.Name, "BarBMP", section.DefaultBar, &bar.Bar) && Stop())
         return false;
       if (!ReadPicture(section.Name, "SliderBMP", section.DefaultSlider, &bar.Slider) && Stop())
@@ -201,6 +219,7 @@ class TReader {
   bool ReadLabels() {
     if (!ReadLabel("Label_PlayName", &FData.PlayName) && Stop()) return false;
     FData.PlayNameMax = ReadInteger(kLabel, "Label_PlayName_Max", 0);
+    if (!CheckExtent(kLabel, "Label_PlayName_Max", FData.PlayNameMax) && Stop()) return false;
     const std::pair<const char*, TLabelInfo*> others[] = {
         {"Label_PlayState", &FData.PlayState},
         {"Label_Title", &FData.Title},
@@ -223,6 +242,10 @@ class TReader {
       clock.PanelTop = panel[1];
       clock.PanelWidth = panel[2];
       clock.PanelHeight = panel[3];
+      if ((!CheckExtent(kTime, "TimePanel", clock.PanelWidth) ||
+           !CheckExtent(kTime, "TimePanel", clock.PanelHeight)) &&
+          Stop())
+        return false;
     } else if (Stop()) {
       return false;
     }
