@@ -2,7 +2,9 @@
 
 #include "skin/SkinData.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTextStream>
 #include <QImage>
 
 #include <cstdio>
@@ -74,6 +76,27 @@ TSkinFolder::TSkinFolder() {
   for (std::size_t i = 0; i < kVideoFormKeys.size(); ++i)
     WritePicture(kVideoFormKeys[i].Default, frame[i], Qt::blue);
   WritePicture("ListTitle.bmp", kTitleSize, Qt::yellow);
+  WriteIni();
+}
+
+TSkinFolder::TSkinFolder(const std::string& folder) {
+  Check(FDir.isValid(), "no temporary folder");
+  const QDir from(QString::fromStdString(folder));
+  Check(from.exists(), "no skin folder " + folder);
+  for (const QString& name : from.entryList(QDir::Files))
+    Check(QFile::copy(from.filePath(name), FDir.filePath(name)), "cannot copy " + name.toStdString());
+  QFile ini(from.filePath(QStringLiteral("Skin.ini")));
+  Check(ini.open(QIODevice::ReadOnly | QIODevice::Text), "cannot read Skin.ini");
+  QTextStream lines(&ini);
+  while (!lines.atEnd()) {
+    const QString line = lines.readLine().trimmed();
+    if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+      FSections.push_back({line.mid(1, line.size() - 2).toStdString(), {}});
+    } else if (const qsizetype at = line.indexOf(QLatin1Char('=')); at > 0 && !FSections.empty()) {
+      FSections.back().second.push_back(
+          {line.left(at).trimmed().toStdString(), line.mid(at + 1).trimmed().toStdString()});
+    }
+  }
   WriteIni();
 }
 

@@ -15,6 +15,9 @@ class TSkinFolder {
  public:
   // Writes the whole skin.
   TSkinFolder();
+  // A copy of the skin folder `folder` (its files, and the entries of its "Skin.ini" as
+  // written, so Set and Unset change them).
+  explicit TSkinFolder(const std::string& folder);
 
   // The skin folder, without a trailing separator.
   std::string Folder() const;

@@ -9,6 +9,7 @@
 #include <QImage>
 
 #include <functional>
+#include <memory>
 
 namespace kavoro::skin {
 namespace {
@@ -273,10 +274,14 @@ std::vector<Damage> Damages() {
   };
 }
 
+// Each damage on the small test skin and on a copy of the shipped Default skin.
 TEST(ReadSkin, EachFailureStopsTheReadAtItsStepAndNamesTheKey) {
-  for (const Damage& damage : Damages()) {
-    SCOPED_TRACE(damage.Name);
-    TSkinFolder skin;
+  const std::string shipped = std::string(KAVORO_SHIPPED_SKINS) + "/Default";
+  ASSERT_TRUE(QDir(QString::fromStdString(shipped)).exists()) << shipped;
+  for (const Damage& damage : Damages()) for (const bool onShipped : {false, true}) {
+    SCOPED_TRACE(std::string(damage.Name) + (onShipped ? " (Default skin)" : " (test skin)"));
+    const auto folder = onShipped ? std::make_unique<TSkinFolder>(shipped) : std::make_unique<TSkinFolder>();
+    TSkinFolder& skin = *folder;
     damage.Apply(skin);
     for (const bool gatherAll : {false, true}) {
       std::vector<TSkinProblem> problems;
