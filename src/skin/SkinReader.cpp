@@ -84,15 +84,10 @@ class TReader {
       : FFolderArg(folder), FProblems(problems), FGatherAll(gatherAll) {}
 
   TSkinData Run() {
-    using TStep = bool (TReader::*)();
-    static constexpr TStep kSteps[kSkinStepCount] = {
-        &TReader::ReadFolder,  &TReader::ReadMainPicture, &TReader::ReadHintColors,
-        &TReader::ReadButtons, &TReader::ReadTrackBars,   &TReader::ReadLabels,
-        &TReader::ReadClock,   &TReader::ReadVideoWindow};
     bool failed = false;
     for (int i = 0; i < kSkinStepCount; ++i) {
       FStepFailed = false;
-      const bool ok = (this->*kSteps[i])() && !FStepFailed;
+      const bool ok = ReadStep(static_cast<TSkinStep>(i + 1)) && !FStepFailed;
       if (!ok) {
         failed = true;
         // Without its folder and description file a skin has nothing more to read.
@@ -113,6 +108,21 @@ class TReader {
     if (FProblems) FProblems->push_back({section, key, value, std::move(message), warning});
     if (!warning) FStepFailed = true;
   }
+  // Reads one step of the load; false when it failed.
+  bool ReadStep(TSkinStep step) {
+    switch (step) {
+      case TSkinStep::ssFolder: return ReadFolder();
+      case TSkinStep::ssMainPicture: return ReadMainPicture();
+      case TSkinStep::ssHintColors: return ReadHintColors();
+      case TSkinStep::ssButtons: return ReadButtons();
+      case TSkinStep::ssTrackBars: return ReadTrackBars();
+      case TSkinStep::ssLabels: return ReadLabels();
+      case TSkinStep::ssClock: return ReadClock();
+      case TSkinStep::ssVideoWindow: return ReadVideoWindow();
+    }
+    return false;
+  }
+
   // True when the step must stop now.
   bool Stop() const { return FStepFailed && !FGatherAll; }
 
