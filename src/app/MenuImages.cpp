@@ -1,5 +1,7 @@
 #include "app/MenuImages.h"
 
+#include "util/PathShapes.h"
+
 #include <QPainterPath>
 #include <QPen>
 #include <QPixmap>
@@ -9,6 +11,11 @@
 
 namespace kavoro::app {
 namespace {
+
+using util::Circle;
+using util::Line;
+using util::Polygon;
+using util::Rounded;
 
 // Pictures are drawn on a grid of this many units; stroke widths are in the same units. At
 // menu size a unit is two thirds of a pixel, so strokes are a little heavier than on buttons.
@@ -31,32 +38,6 @@ struct TShape {
   QPainterPath Stroke;
   qreal StrokeWidth = kStroke;
 };
-
-QPainterPath Polygon(std::initializer_list<QPointF> points) {
-  QPainterPath path;
-  path.addPolygon(QPolygonF(QList<QPointF>(points)));
-  path.closeSubpath();
-  return path;
-}
-
-QPainterPath Rounded(qreal x, qreal y, qreal w, qreal h, qreal r) {
-  QPainterPath path;
-  path.addRoundedRect(QRectF(x, y, w, h), r, r);
-  return path;
-}
-
-QPainterPath Circle(QPointF centre, qreal radius) {
-  QPainterPath path;
-  path.addEllipse(centre, radius, radius);
-  return path;
-}
-
-QPainterPath Line(QPointF a, QPointF b) {
-  QPainterPath path;
-  path.moveTo(a);
-  path.lineTo(b);
-  return path;
-}
 
 QPainterPath Speaker() {
   QPainterPath body = Rounded(2.5, 8.5, 5.5, 7, 1);

@@ -1,5 +1,7 @@
 #include "Glyphs.h"
 
+#include "util/PathShapes.h"
+
 #include <QPainterPath>
 #include <QPen>
 #include <QTransform>
@@ -9,6 +11,10 @@
 
 namespace kavoro::skinmaker {
 namespace {
+
+using util::Line;
+using util::Polygon;
+using util::Rounded;
 
 // Glyphs are drawn on a grid of this many units; a stroke width is given in the same units.
 constexpr qreal kGrid = 24.0;
@@ -21,26 +27,6 @@ struct TShape {
   QPainterPath Stroke;
   qreal StrokeWidth = kStroke;
 };
-
-QPainterPath Polygon(std::initializer_list<QPointF> points) {
-  QPainterPath path;
-  path.addPolygon(QPolygonF(QList<QPointF>(points)));
-  path.closeSubpath();
-  return path;
-}
-
-QPainterPath Rounded(qreal x, qreal y, qreal w, qreal h, qreal r) {
-  QPainterPath path;
-  path.addRoundedRect(QRectF(x, y, w, h), r, r);
-  return path;
-}
-
-QPainterPath Line(QPointF a, QPointF b) {
-  QPainterPath path;
-  path.moveTo(a);
-  path.lineTo(b);
-  return path;
-}
 
 QPainterPath Speaker() {
   QPainterPath body = Rounded(3, 9, 5, 6, 1);
