@@ -46,16 +46,7 @@ QPainterPath Speaker() {
 }
 
 QPainterPath Gear() {
-  QPainterPath gear = Circle({12, 12}, 6.8);
-  for (int i = 0; i < kGearTeeth; ++i) {
-    QTransform turn;
-    turn.translate(12, 12);
-    turn.rotate(360.0 * i / kGearTeeth);
-    QPainterPath tooth;
-    tooth.addRoundedRect(QRectF(-2.1, -10.6, 4.2, 5.4), 0.8, 0.8);
-    gear = gear.united(turn.map(tooth));
-  }
-  return gear.subtracted(Circle({12, 12}, 3));
+  return util::Gear({{12, 12}, 6.8, QRectF(-2.1, -10.6, 4.2, 5.4), 0.8, 3, kGearTeeth});
 }
 
 // A bookmark ribbon with a notch at its foot.

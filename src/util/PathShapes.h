@@ -5,6 +5,7 @@
 #include <QPointF>
 #include <QPolygonF>
 #include <QRectF>
+#include <QTransform>
 
 #include <initializer_list>
 
@@ -36,6 +37,30 @@ inline QPainterPath Line(QPointF a, QPointF b) {
   path.moveTo(a);
   path.lineTo(b);
   return path;
+}
+
+// The proportions of a gear: its body, each tooth (a rounded rectangle pointing up from the
+// centre, before it is turned into place) and the hole.
+struct TGearShape {
+  QPointF Centre;
+  qreal BodyRadius;
+  QRectF Tooth;  // relative to the centre, tooth pointing up
+  qreal ToothRadius;
+  qreal HoleRadius;
+  int Teeth;
+};
+
+// A gear: the body with its teeth spread evenly round it, the hole cut out.
+inline QPainterPath Gear(const TGearShape& g) {
+  QPainterPath gear = Circle(g.Centre, g.BodyRadius);
+  for (int i = 0; i < g.Teeth; ++i) {
+    QTransform turn;
+    turn.translate(g.Centre.x(), g.Centre.y());
+    turn.rotate(360.0 * i / g.Teeth);
+    gear = gear.united(turn.map(Rounded(g.Tooth.x(), g.Tooth.y(), g.Tooth.width(),
+                                        g.Tooth.height(), g.ToothRadius)));
+  }
+  return gear.subtracted(Circle(g.Centre, g.HoleRadius));
 }
 
 }  // namespace kavoro::util

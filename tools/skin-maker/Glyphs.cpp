@@ -35,19 +35,7 @@ QPainterPath Speaker() {
 }
 
 QPainterPath Gear() {
-  QPainterPath gear;
-  gear.addEllipse(QPointF(12, 12), 6.6, 6.6);
-  for (int i = 0; i < kGearTeeth; ++i) {
-    QTransform turn;
-    turn.translate(12, 12);
-    turn.rotate(360.0 * i / kGearTeeth);
-    QPainterPath tooth;
-    tooth.addRoundedRect(QRectF(-1.9, -10.2, 3.8, 5), 0.8, 0.8);
-    gear = gear.united(turn.map(tooth));
-  }
-  QPainterPath hole;
-  hole.addEllipse(QPointF(12, 12), 2.8, 2.8);
-  return gear.subtracted(hole);
+  return util::Gear({{12, 12}, 6.6, QRectF(-1.9, -10.2, 3.8, 5), 0.8, 2.8, kGearTeeth});
 }
 
 TShape Shape(TGlyph glyph) {
