@@ -348,42 +348,50 @@ constexpr DWORD kBookmarkWriteMode = STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_W
 constexpr DWORD kBookmarkReadMode = STGM_SHARE_EXCLUSIVE | STGM_READ;
 }  // namespace
 
-void TFilterGraph::SaveDvdBookmark(const std::string& fileName) {
-  if (!active_ || mode_ != gmDVD) return;
+HRESULT TFilterGraph::SaveDvdBookmark(const std::string& fileName) {
+  if (!active_ || mode_ != gmDVD) return E_UNEXPECTED;
   auto info = Query<IDvdInfo2>();
-  if (!info) return;
+  if (!info) return E_NOINTERFACE;
   ComPtr<IDvdState> state;
-  if (FAILED(info->GetState(state.Put())) || !state) return;
+  HRESULT hr = info->GetState(state.Put());
+  if (FAILED(hr)) return hr;
+  if (!state) return E_UNEXPECTED;
+  // A state that cannot save itself would leave an empty bookmark: nothing is written.
+  auto persist = state.As<IPersistStream>();
+  if (!persist) return E_NOINTERFACE;
+  // Transacted: only the commit below writes, as a new file renamed over the old one, so a
+  // failure on the way leaves the old file untouched.
   ComPtr<IStorage> storage;
-  if (FAILED(StgCreateDocfile(fileName.c_str(), kBookmarkWriteMode, 0, storage.Put()))) return;
+  hr = StgCreateDocfile(fileName.c_str(), kBookmarkWriteMode | STGM_TRANSACTED, 0, storage.Put());
+  if (FAILED(hr)) return hr;
   ComPtr<IStream> stream;
-  if (FAILED(storage->CreateStream(kBookmarkStream, kBookmarkWriteMode, 0, 0, stream.Put()))) {
-    return;
-  }
-  // A state that cannot save itself leaves the stream empty.
-  if (auto persist = state.As<IPersistStream>()) OleSaveToStream(persist.Get(), stream.Get());
-  // Releasing the stream and the storage writes the file.
+  hr = storage->CreateStream(kBookmarkStream, kBookmarkWriteMode, 0, 0, stream.Put());
+  if (FAILED(hr)) return hr;
+  hr = OleSaveToStream(persist.Get(), stream.Get());
+  if (FAILED(hr)) return hr;
+  stream = nullptr;
+  return storage->Commit(STGC_DEFAULT);
 }
 
-void TFilterGraph::RestoreDvdBookmark(const std::string& fileName) {
+HRESULT TFilterGraph::RestoreDvdBookmark(const std::string& fileName, DWORD waitMs) {
   auto control = Query<IDvdControl2>();
-  if (!control) return;
+  if (!control) return E_UNEXPECTED;
   ComPtr<IStorage> storage;
-  if (FAILED(StgOpenStorage(fileName.c_str(), nullptr, kBookmarkReadMode, nullptr, 0,
-                            storage.Put()))) {
-    return;
-  }
+  HRESULT hr = StgOpenStorage(fileName.c_str(), nullptr, kBookmarkReadMode, nullptr, 0, storage.Put());
+  if (FAILED(hr)) return hr;
   ComPtr<IStream> stream;
-  if (FAILED(storage->OpenStream(kBookmarkStream, nullptr, kBookmarkReadMode, 0, stream.Put()))) {
-    return;
-  }
+  hr = storage->OpenStream(kBookmarkStream, nullptr, kBookmarkReadMode, 0, stream.Put());
+  if (FAILED(hr)) return hr;
   ComPtr<IDvdState> state;
-  if (FAILED(OleLoadFromStream(stream.Get(), IDvdState::kIID, state.PutVoid())) || !state) return;
+  hr = OleLoadFromStream(stream.Get(), IDvdState::kIID, state.PutVoid());
+  if (FAILED(hr)) return hr;
+  if (!state) return E_UNEXPECTED;
   ComPtr<IDvdCmd> command;
-  HRESULT hr = control->SetState(state.Get(), DVD_CMD_FLAG_None, command.Put());
-  // The navigator ends the command (E_ABORT) when the graph stops, so the wait cannot outlive
-  // the graph.
-  if (SUCCEEDED(hr) && command) command->WaitForEnd();
+  hr = control->SetState(state.Get(), DVD_CMD_FLAG_None, command.Put());
+  if (FAILED(hr) || !command) return hr;
+  // The navigator ends the command (E_ABORT) when the graph stops; the bound covers a
+  // navigator that never gets to it.
+  return command->WaitForEndWithin(waitMs);
 }
 
 void TFilterGraph::SetGraphEdit(bool value) {

@@ -100,11 +100,19 @@ class TFilterGraph {
   // Disconnects every pin of every filter in the graph.
   void DisconnectAll();
   // Saves the DVD navigator's state as a bookmark file (a compound file with one stream
-  // "BookMark"); only while active in DVD mode with DVD information at hand.
-  void SaveDvdBookmark(const std::string& fileName);
-  // Puts the navigator back into the state of a bookmark file and waits until it has taken
-  // effect; only when the graph gives DVD control. A file that cannot be read changes nothing.
-  void RestoreDvdBookmark(const std::string& fileName);
+  // "BookMark"); only while active in DVD mode with DVD information at hand (E_UNEXPECTED
+  // otherwise). The file is written whole or not at all: a failure (a state that cannot save
+  // itself, a full disk, a folder that cannot be written) leaves any existing file as it was
+  // and returns the failure.
+  HRESULT SaveDvdBookmark(const std::string& fileName);
+  // Puts the navigator back into the state of a bookmark file and waits, at most `waitMs`,
+  // until it has taken effect; only when the graph gives DVD control (E_UNEXPECTED
+  // otherwise). A file that cannot be read, a state of another disc or a damaged one changes
+  // nothing and returns the failure; VFW_E_TIMEOUT when the navigator has not answered in time.
+  HRESULT RestoreDvdBookmark(const std::string& fileName, DWORD waitMs = kBookmarkRestoreWaitMs);
+  // How long a restore waits for the navigator: long enough for a disc to seek, short enough
+  // that a disc that never answers cannot freeze the window.
+  static constexpr DWORD kBookmarkRestoreWaitMs = 4000;
 
   void AttachMember(IGraphMember* member);
   void DetachMember(IGraphMember* member);

@@ -279,6 +279,7 @@ class FakeDvdCmd : public ComObject<IDvdCmd> {
     Log("WaitForEnd");
     return S_OK;
   }
+  HRESULT WaitForEndWithin(DWORD) override { return WaitForEnd(); }
 };
 
 // The DVD navigator: a language per stream, and a place that states save and restore.

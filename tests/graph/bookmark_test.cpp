@@ -82,26 +82,26 @@ TEST_F(BookmarkTest, SavingActsOnlyOnAnActiveDvdGraph) {
   EXPECT_FALSE(Exists()) << "no DVD information";
 }
 
-TEST_F(BookmarkTest, StateThatCannotSaveItselfLeavesAnEmptyStream) {
+// A save that fails on its way reports it and leaves the bookmark that was there: a state that
+// cannot save itself writes no empty bookmark over a good one.
+TEST_F(BookmarkTest, FailedSaveReportsAndKeepsTheOldBookmark) {
   ActivateDvd();
+  dvd->navigator->place = 7;
+  ASSERT_EQ(graph->SaveDvdBookmark(path), S_OK);
+  dvd->navigator->place = 9;
   dvd->navigator->statePersists = false;
-  graph->SaveDvdBookmark(path);
-  ComPtr<IStorage> storage;
-  ASSERT_EQ(StgOpenStorage(path.c_str(), nullptr, STGM_SHARE_EXCLUSIVE | STGM_READ, nullptr, 0,
-                           storage.Put()),
-            S_OK);
-  ComPtr<IStream> stream;
-  ASSERT_EQ(storage->OpenStream("BookMark", nullptr, STGM_SHARE_EXCLUSIVE | STGM_READ, 0,
-                                stream.Put()),
-            S_OK);
-  STATSTG stat;
-  ASSERT_EQ(stream->Stat(&stat, STATFLAG_NONAME), S_OK);
-  EXPECT_EQ(stat.cbSize, 0u);
+  EXPECT_TRUE(FAILED(graph->SaveDvdBookmark(path)));
 
-  // Such a file restores nothing.
   Rebuild();
-  graph->RestoreDvdBookmark(path);
-  EXPECT_TRUE(LogLines("SetState").empty());
+  EXPECT_EQ(graph->RestoreDvdBookmark(path), S_OK);
+  EXPECT_EQ(dvd->navigator->place, 7u);
+
+  // Without a file before, a failed save leaves none.
+  std::remove(path.c_str());
+  dvd->navigator->statePersists = false;
+  ActivateDvd();
+  EXPECT_TRUE(FAILED(graph->SaveDvdBookmark(path)));
+  EXPECT_FALSE(Exists());
 }
 
 TEST_F(BookmarkTest, UnreadableFilesAndMissingControlRestoreNothing) {
@@ -131,7 +131,7 @@ TEST_F(BookmarkTest, FailedSetStateIsNotWaitedFor) {
   graph->SaveDvdBookmark(path);
   Rebuild();
   dvd->navigator->setStateResult = VFW_E_DVD_STATE_WRONG_DISC;
-  graph->RestoreDvdBookmark(path);
+  EXPECT_EQ(graph->RestoreDvdBookmark(path), VFW_E_DVD_STATE_WRONG_DISC);
   EXPECT_EQ(CallLog(), Lines{"SetState 3 flags 0"});
   EXPECT_EQ(dvd->navigator->place, 0u);
 }
@@ -139,7 +139,7 @@ TEST_F(BookmarkTest, FailedSetStateIsNotWaitedFor) {
 TEST_F(BookmarkTest, SavingIntoAMissingFolderDoesNothing) {
   ActivateDvd();
   std::string bad = ::testing::TempDir() + "no-such-folder-" + std::to_string(::getpid()) + "/b.bmk";
-  EXPECT_NO_THROW(graph->SaveDvdBookmark(bad));
+  EXPECT_TRUE(FAILED(graph->SaveDvdBookmark(bad)));
   EXPECT_FALSE(std::ifstream(bad).good());
 }
 

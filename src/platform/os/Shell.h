@@ -13,6 +13,7 @@ constexpr std::uint32_t SW_SHOWNORMAL = 1;
 
 constexpr std::uint32_t SHCNE_ASSOCCHANGED = 0x08000000;
 constexpr std::uint32_t SHCNF_IDLIST = 0x0000;
+constexpr std::uint32_t SHCNF_FLUSH = 0x1000;
 
 // Results of ShellExecute above this value mean success.
 constexpr std::intptr_t kShellExecuteSuccessAbove = 32;

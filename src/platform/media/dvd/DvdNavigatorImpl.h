@@ -78,6 +78,12 @@ class DvdCmd final : public ComObject<IDvdCmd> {
     cv_.wait(g, [&] { return ended_ || deferred_; });
     return ended_ ? result_ : VFW_E_DVD_GRAPHNOTREADY;
   }
+  HRESULT WaitForEndWithin(DWORD milliseconds) override {
+    std::unique_lock g(m_);
+    if (!cv_.wait_for(g, std::chrono::milliseconds(milliseconds), [&] { return ended_ || deferred_; }))
+      return VFW_E_TIMEOUT;
+    return ended_ ? result_ : VFW_E_DVD_GRAPHNOTREADY;
+  }
   // Application thread: queued while the streaming thread does not run (no wait may block on
   // it), and no longer once the thread starts and will take it.
   void SetDeferred(bool deferred) {

@@ -17,6 +17,10 @@ struct IDvdCmd : IUnknown {
   // was dropped or the graph stopped, VFW_E_DVD_GRAPHNOTREADY as above, or the command's own
   // failure.
   virtual HRESULT WaitForEnd() = 0;
+  // WaitForEnd bounded to `milliseconds`: VFW_E_TIMEOUT when the command has not ended by
+  // then (it goes on; a later wait may still see its end). For callers on the GUI thread, which
+  // must not hang on a navigator that never answers.
+  virtual HRESULT WaitForEndWithin(DWORD milliseconds) = 0;
 };
 
 }  // namespace kavoro

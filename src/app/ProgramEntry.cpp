@@ -1,0 +1,59 @@
+#include "app/ProgramEntry.h"
+
+#include <QApplication>
+#include <QByteArray>
+
+#include "app/Main.h"
+#include "app/StateReport.h"
+#include "platform/media/MediaFramework.h"
+#include "platform/media/dvd/DvdPlayback.h"
+#include "platform/os/Application.h"
+#include "platform/os/Platform.h"
+#include "skin/SkinLoader.h"
+#include "app/Settings.h"
+#include "video/ColorSet.h"
+#include "video/Video.h"
+
+namespace kavoro::app {
+namespace {
+
+// The player places and shapes its own windows, which a Wayland session does not let a client
+// do: there it runs through the X server of that session.
+void PreferX11() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
+}
+
+}  // namespace
+
+int RunPlayer(int argc, char** argv) {
+  PreferX11();
+  QApplication application(argc, argv);
+  // A second start while a player runs ends at once, silently.
+  if (os::Os().WindowClasses().FindWindowByClass(kMainWindowClass)) return 0;
+  os::SetApplicationTitle(kApplicationTitle);
+  media::RegisterMediaFramework();
+  media::RegisterDvdPlayback();
+
+  TFrm_Main main;
+  // Another start that got here first holds the class.
+  if (!main.ClaimWindowClass()) return 0;
+  main.FormCreate();
+  video::TFrm_Video video;
+  video::TFrm_ColorSet colorSet(video.VideoWindowEx);
+  main.AttachVideo(&video, &colorSet);
+  main.OnStateChange = [](TFrm_Main* window) { ReportState(*window); };
+
+  const std::string skins = main.ApplicationFolder + skin::kSkinsFolder;
+  if (!os::Os().Drives().DirectoryExists(skins) ||
+      !skin::LoadSkin(main, video, {main.ApplicationFolder, Settings().SkinName})) {
+    // Neither the settings are written nor the decoders removed: the player never ran.
+    os::Os().Dialogs().MessageBox(kLoadSkinError, kMainWindowCaption, os::MB_OK | os::MB_ICONWARNING);
+    return 1;
+  }
+  main.PlaceAndSlideIn();
+  ReportState(main);
+  return QApplication::exec();
+}
+
+}  // namespace kavoro::app
