@@ -6,5 +6,9 @@ bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh"
 build="${KAVORO_BUILD_DIR:-$root/build}"
 bash "$root/scripts/bind-demo-disc.sh"
-# Until the main window lands, the program shows what the player sees of this machine.
-exec "$build/app/platform-info"
+# The player places and shapes its own windows, which Wayland does not let a client do: on a
+# Wayland session it runs through the session's X server.
+if [ -n "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  export QT_QPA_PLATFORM=xcb
+fi
+exec "$build/app/kavoro"

@@ -77,8 +77,9 @@ void TFrm_Main::Menu_Main_PlayListClick() {
 
 void TFrm_Main::Menu_Main_MuteClick() {
   SetLineMute(mlSpeakers, !GetLineMute(mlSpeakers));
-  Button_MuteON->setVisible(!Button_MuteON->isVisible());
-  Button_MuteOFF->setVisible(!Button_MuteOFF->isVisible());
+  // The buttons' own state: a window out of sight makes every child read invisible.
+  Button_MuteON->setVisible(Button_MuteON->isHidden());
+  Button_MuteOFF->setVisible(Button_MuteOFF->isHidden());
 }
 
 void TFrm_Main::Menu_Video_ColorClick() {

@@ -129,6 +129,7 @@ std::vector<std::string> FakeGraph::FilterNames() const {
 
 HRESULT FakeGraph::RenderFile(const std::string& file, const std::string&) {
   Log("RenderFile " + file);
+  if (auto it = script_.renderFileByPath.find(file); it != script_.renderFileByPath.end()) return it->second;
   return script_.renderFile;
 }
 
@@ -338,7 +339,10 @@ HRESULT FakeDvdBuilder::RenderDvdVideoVolume(const char* path, DWORD flags,
                                              AM_DVD_RENDERSTATUS* status) {
   Log(std::string("RenderDvdVideoVolume ") + (path ? path : "(none)") + " flags " +
       std::to_string(flags));
-  if (script.render == S_FALSE && status) status->iNumStreamsFailed = 1;
+  if (script.render == S_FALSE && status) {
+    if (script.renderStatus) *status = *script.renderStatus;
+    else status->iNumStreamsFailed = 1;
+  }
   return script.render;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdio>
 // Fake platform objects for the graph component's tests: filters with pins, a graph manager
 // with media control and an event queue, a capture builder, a DVD builder with its navigator,
 // members and listeners. Every call of interest is written to one shared call log, so tests
@@ -6,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -125,6 +127,8 @@ struct GraphScript {
   HRESULT pause = S_OK;
   HRESULT stop = S_OK;
   HRESULT renderFile = S_OK;
+  // Files whose rendering answers otherwise than renderFile, by the path asked for.
+  std::map<std::string, HRESULT> renderFileByPath;
   bool mediaControl = true;  // answers IMediaControl
   bool mediaEvents = true;   // answers IMediaEventEx
   bool probe = true;         // answers IProbe
@@ -285,26 +289,43 @@ class FakeDvdCmd : public ComObject<IDvdCmd> {
 // The DVD navigator: a language per stream, and a place that states save and restore.
 class FakeDvdNavigator : public ComObject<IDvdInfo2, IDvdControl2, IProbe> {
  public:
-  HRESULT PlayTitle(ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  // The player's commands are logged ("PlayTitle 1 flags 0", "ShowMenu 2 flags 0",
+  // "PlayForwards 8.0 flags 0", "SetSubpictureState 1 flags 0", ...) and answer S_OK with a
+  // command object.
+  HRESULT PlayTitle(ULONG title, DWORD flags, IDvdCmd** cmd) override {
+    return Command("PlayTitle " + std::to_string(title), flags, cmd);
+  }
   HRESULT PlayChapterInTitle(ULONG, ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
   // Logged as "PlayAtTime h:m:s.f flags n"; answers playAtTimeResult.
   HRESULT PlayAtTime(const DVD_HMSF_TIMECODE* time, DWORD flags, IDvdCmd** cmd) override;
   HRESULT Stop() override { return E_NOTIMPL; }
   HRESULT ReturnFromSubmenu(DWORD, IDvdCmd**) override { return E_NOTIMPL; }
-  HRESULT PlayNextChapter(DWORD, IDvdCmd**) override { return E_NOTIMPL; }
-  HRESULT PlayPrevChapter(DWORD, IDvdCmd**) override { return E_NOTIMPL; }
-  HRESULT ShowMenu(DVD_MENU_ID, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT PlayNextChapter(DWORD flags, IDvdCmd** cmd) override { return Command("PlayNextChapter", flags, cmd); }
+  HRESULT PlayPrevChapter(DWORD flags, IDvdCmd** cmd) override { return Command("PlayPrevChapter", flags, cmd); }
+  HRESULT ShowMenu(DVD_MENU_ID menu, DWORD flags, IDvdCmd** cmd) override {
+    return Command("ShowMenu " + std::to_string(static_cast<int>(menu)), flags, cmd);
+  }
   HRESULT Resume(DWORD, IDvdCmd**) override { return E_NOTIMPL; }
   HRESULT SelectRelativeButton(DVD_RELATIVE_BUTTON) override { return E_NOTIMPL; }
   HRESULT SelectButton(ULONG) override { return E_NOTIMPL; }
   HRESULT ActivateButton() override { return E_NOTIMPL; }
   HRESULT SelectAtPosition(POINT) override { return E_NOTIMPL; }
   HRESULT ActivateAtPosition(POINT) override { return E_NOTIMPL; }
-  HRESULT PlayForwards(double, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
-  HRESULT PlayBackwards(double, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
-  HRESULT SelectAudioStream(ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
-  HRESULT SelectSubpictureStream(ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
-  HRESULT SetSubpictureState(BOOL, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT PlayForwards(double speed, DWORD flags, IDvdCmd** cmd) override {
+    return Command("PlayForwards " + Rate(speed), flags, cmd);
+  }
+  HRESULT PlayBackwards(double speed, DWORD flags, IDvdCmd** cmd) override {
+    return Command("PlayBackwards " + Rate(speed), flags, cmd);
+  }
+  HRESULT SelectAudioStream(ULONG stream, DWORD flags, IDvdCmd** cmd) override {
+    return Command("SelectAudioStream " + std::to_string(stream), flags, cmd);
+  }
+  HRESULT SelectSubpictureStream(ULONG stream, DWORD flags, IDvdCmd** cmd) override {
+    return Command("SelectSubpictureStream " + std::to_string(stream), flags, cmd);
+  }
+  HRESULT SetSubpictureState(BOOL on, DWORD flags, IDvdCmd** cmd) override {
+    return Command("SetSubpictureState " + std::to_string(on), flags, cmd);
+  }
   HRESULT SelectAngle(ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
   HRESULT SetState(IDvdState* state, DWORD flags, IDvdCmd** cmd) override;
   HRESULT SetOption(DVD_OPTION_FLAG option, BOOL on) override;
@@ -317,11 +338,28 @@ class FakeDvdNavigator : public ComObject<IDvdInfo2, IDvdControl2, IProbe> {
   std::string Who() override { return "navigator"; }
   HRESULT GetCurrentDomain(DVD_DOMAIN*) override { return E_NOTIMPL; }
   HRESULT GetCurrentLocation(DVD_PLAYBACK_LOCATION2*) override { return E_NOTIMPL; }
-  HRESULT GetTotalTitleTime(DVD_HMSF_TIMECODE*, ULONG*) override { return E_NOTIMPL; }
+  // Answers titleTime; E_FAIL when titleTimeResult says so.
+  HRESULT GetTotalTitleTime(DVD_HMSF_TIMECODE* total, ULONG* flags) override {
+    if (FAILED(titleTimeResult)) return titleTimeResult;
+    *total = titleTime;
+    if (flags) *flags = 0;
+    return S_OK;
+  }
   HRESULT GetNumberOfChapters(ULONG, ULONG*) override { return E_NOTIMPL; }
   HRESULT GetCurrentButton(ULONG*, ULONG*) override { return E_NOTIMPL; }
-  HRESULT GetCurrentAudio(ULONG*, ULONG*) override { return E_NOTIMPL; }
-  HRESULT GetCurrentSubpicture(ULONG*, ULONG*, BOOL*) override { return E_NOTIMPL; }
+  // The stream counts and current streams: the highest stream number with a language + 1,
+  // unless audioCount / subpictureCount say otherwise.
+  HRESULT GetCurrentAudio(ULONG* available, ULONG* current) override {
+    *available = audioCount >= 0 ? static_cast<ULONG>(audioCount) : CountOf(audio);
+    *current = currentAudio;
+    return S_OK;
+  }
+  HRESULT GetCurrentSubpicture(ULONG* available, ULONG* current, BOOL* disabled) override {
+    *available = subpictureCount >= 0 ? static_cast<ULONG>(subpictureCount) : CountOf(subpicture);
+    *current = currentSubpicture;
+    if (disabled) *disabled = 0;
+    return S_OK;
+  }
   HRESULT GetCurrentUOPS(ULONG*) override { return E_NOTIMPL; }
   HRESULT GetAudioLanguage(ULONG stream, LCID* language) override;
   HRESULT GetSubpictureLanguage(ULONG stream, LCID* language) override;
@@ -329,10 +367,31 @@ class FakeDvdNavigator : public ComObject<IDvdInfo2, IDvdControl2, IProbe> {
   HRESULT GetState(IDvdState** state) override;
 
   std::map<ULONG, LCID> audio, subpicture;
+  int audioCount = -1, subpictureCount = -1;
+  ULONG currentAudio = 0, currentSubpicture = 0;
+  DVD_HMSF_TIMECODE titleTime{};
+  HRESULT titleTimeResult = S_OK;
+
+ private:
+  static ULONG CountOf(const std::map<ULONG, LCID>& streams) {
+    return streams.empty() ? 0 : streams.rbegin()->first + 1;
+  }
+  static std::string Rate(double speed) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%.1f", speed);
+    return text;
+  }
+  HRESULT Command(const std::string& what, DWORD flags, IDvdCmd** cmd) {
+    Log(what + " flags " + std::to_string(flags));
+    if (cmd) *cmd = new FakeDvdCmd;
+    return S_OK;
+  }
 };
 
 struct DvdScript {
   HRESULT render = S_OK;
+  // With render S_FALSE: the status the builder reports (one failed stream when not given).
+  std::optional<AM_DVD_RENDERSTATUS> renderStatus;
   bool probe = true;      // the builder itself answers IProbe
   bool navigator = true;  // GetDvdInterface reaches a navigator
   GraphScript graph;
