@@ -49,7 +49,8 @@ constexpr const char* kStyleSheet = R"(
 QDialog { background: %1; }
 QFrame#Panel1 { background: white; border: none; border-bottom: 1px solid %3; }
 QFrame#Bevel1 { background: %3; border: none; }
-QLabel, QCheckBox { color: %2; background: transparent; }
+QLabel { color: %2; background: transparent; }
+QCheckBox { color: %2; }
 QComboBox {
   background: white; color: %2; border: 1px solid %3; border-radius: 3px;
   padding: 1px 6px 1px 6px; selection-background-color: %5; selection-color: white;

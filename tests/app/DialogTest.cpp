@@ -3,6 +3,7 @@
 // the settings and the registry, their layout, and the slide they open with.
 #include "app/DialogLook.h"
 #include "app/DialogSlide.h"
+#include "app/HelpFile.h"
 #include "app/Option.h"
 #include "app/SetDefaultDrive.h"
 #include "app/Settings.h"
@@ -11,6 +12,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -310,6 +313,29 @@ TEST_F(DialogTest, OptionWearsTheLightFaceWithItsPictures) {
     EXPECT_GT(inked, area.width() * area.height() / 4);
   }
   dlg.reject();
+}
+
+// The user guide beside the program: one file that needs nothing else, whose links inside it
+// all lead somewhere.
+TEST(HelpFileTest, TheGuideIsBesideTheProgramSelfContainedAndItsLinksResolve) {
+  QFile file(QDir(QStringLiteral(KAVORO_PROGRAM_FOLDER)).filePath(QString::fromLatin1(kHelpFileName)));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+  const QString html = QString::fromUtf8(file.readAll());
+  EXPECT_TRUE(html.contains(QStringLiteral("<style>")));
+  // Nothing is fetched from elsewhere: no linked style sheets, scripts, pictures or pages.
+  const QRegularExpression outside(QStringLiteral(R"re((?:src|href)\s*=\s*["'](?!#)|<link\b|url\()re"),
+                                   QRegularExpression::CaseInsensitiveOption);
+  EXPECT_FALSE(html.contains(outside)) << html.mid(html.indexOf(outside), 60).toStdString();
+  const QRegularExpression anchor(QStringLiteral(R"re(\bid="([^"]+)")re"));
+  const QRegularExpression link(QStringLiteral(R"re(href="#([^"]+)")re"));
+  QStringList ids;
+  for (const auto& m : anchor.globalMatch(html)) ids << m.captured(1);
+  int links = 0;
+  for (const auto& m : link.globalMatch(html)) {
+    ++links;
+    EXPECT_TRUE(ids.contains(m.captured(1))) << "no target for #" << m.captured(1).toStdString();
+  }
+  EXPECT_GT(links, 0);
 }
 
 }  // namespace
