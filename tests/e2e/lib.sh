@@ -1,0 +1,340 @@
+# Helpers for driving the real player under a private X server: the server, the program, its
+# state file, its windows and skin buttons, screenshots and pixel checks. Sourced by the
+# end-to-end scenario and the benchmark scripts; expects `set -euo pipefail` in the caller.
+#
+# Variables the caller sets before use:
+#   E2E_APP_DIR   the application folder (kavoro, Skins/)
+#   E2E_OUT       a folder for the logs, the state file and the screenshots
+
+E2E_SCREEN_WIDTH=1280
+E2E_SCREEN_HEIGHT=1024
+E2E_FIRST_DISPLAY=90
+E2E_LAST_DISPLAY=199
+E2E_POLL=0.05             # seconds between two looks at a condition
+E2E_SETTLE=0.3            # seconds for a redraw after a condition is met
+MAIN_WINDOW_NAME='^Kavoro Player$'
+VIDEO_WINDOW_NAME='^Video$'
+
+XVFB_PID=""
+KAVORO_PID=""
+E2E_STEP="setup"
+E2E_STARTED_PIDS=()
+
+log() { printf '[%s] %s\n' "$(date +%H:%M:%S.%3N)" "$*"; }
+
+step() {
+  E2E_STEP="$*"
+  log "STEP: $E2E_STEP"
+}
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# fail MESSAGE: says which step failed and what the player showed, keeps the screenshots.
+fail() {
+  echo "FAILED in step '$E2E_STEP': $*" >&2
+  if [[ -n "${STATE_FILE:-}" && -f "$STATE_FILE" ]]; then
+    echo "--- state file $STATE_FILE:" >&2
+    cat "$STATE_FILE" >&2
+  fi
+  if [[ -n "${DISPLAY:-}" && -n "$XVFB_PID" ]] && kill -0 "$XVFB_PID" 2>/dev/null; then
+    import -window root "$E2E_OUT/failure.png" 2>/dev/null && echo "--- screenshot: $E2E_OUT/failure.png" >&2
+  fi
+  if [[ -f "$E2E_OUT/kavoro.log" ]]; then
+    echo "--- last lines of $E2E_OUT/kavoro.log:" >&2
+    tail -n 30 "$E2E_OUT/kavoro.log" >&2
+  fi
+  echo "--- screenshots kept in $E2E_OUT" >&2
+  exit 1
+}
+
+need_tools() {
+  local t
+  for t in "$@"; do
+    command -v "$t" >/dev/null 2>&1 || fail "$t is missing (scripts/setup.sh installs it)"
+  done
+}
+
+# Ends what this script started, newest first, and only that.
+cleanup() {
+  local i pid
+  for ((i = ${#E2E_STARTED_PIDS[@]} - 1; i >= 0; i--)); do
+    pid=${E2E_STARTED_PIDS[i]}
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in "${E2E_STARTED_PIDS[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  E2E_STARTED_PIDS=()
+}
+
+forget_pid() {
+  local keep=() p
+  for p in "${E2E_STARTED_PIDS[@]}"; do [[ "$p" == "$1" ]] || keep+=("$p"); done
+  E2E_STARTED_PIDS=("${keep[@]}")
+}
+
+# ---- X server.
+
+# start_xvfb: a private server on the first display number from E2E_FIRST_DISPLAY that is free;
+# another user may take a number between the look and the start, so a server that dies is
+# retried on the next number.
+start_xvfb() {
+  local n waited
+  for ((n = E2E_FIRST_DISPLAY; n <= E2E_LAST_DISPLAY; n++)); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    Xvfb ":$n" -screen 0 "${E2E_SCREEN_WIDTH}x${E2E_SCREEN_HEIGHT}x24" -nolisten tcp -noreset \
+      >"$E2E_OUT/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    E2E_STARTED_PIDS+=("$XVFB_PID")
+    for ((waited = 0; waited < 100; waited++)); do
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      if [[ -S /tmp/.X11-unix/X$n ]] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        log "Xvfb on $DISPLAY (pid $XVFB_PID)"
+        return 0
+      fi
+      sleep "$E2E_POLL"
+    done
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    forget_pid "$XVFB_PID"
+    XVFB_PID=""
+  done
+  fail "no free X display between :$E2E_FIRST_DISPLAY and :$E2E_LAST_DISPLAY"
+}
+
+# ---- The program.
+
+# start_kavoro [LOG]: starts the player in the background with the state file; sets KAVORO_PID.
+start_kavoro() {
+  local logfile=${1:-$E2E_OUT/kavoro.log}
+  KAVORO_STATE_FILE="$STATE_FILE" KAVORO_AUDIO_DEVICE=none QT_QPA_PLATFORM=xcb \
+    "$E2E_APP_DIR/kavoro" >>"$logfile" 2>&1 &
+  KAVORO_PID=$!
+  E2E_STARTED_PIDS+=("$KAVORO_PID")
+}
+
+# wait_for_exit PID TIMEOUT: the exit code of the process, or fails when it outlives TIMEOUT.
+# Sets EXIT_CODE.
+wait_for_exit() {
+  local pid=$1 timeout=$2 deadline
+  deadline=$(($(now_ms) + timeout * 1000))
+  while kill -0 "$pid" 2>/dev/null; do
+    # A zombie counts as ended: only `wait` collects its code.
+    [[ "$(ps -o stat= -p "$pid" 2>/dev/null)" == Z* ]] && break
+    (($(now_ms) < deadline)) || fail "process $pid still runs after ${timeout}s"
+    sleep "$E2E_POLL"
+  done
+  EXIT_CODE=0
+  wait "$pid" || EXIT_CODE=$?
+  forget_pid "$pid"
+}
+
+# ---- The state file.
+
+# state KEY: the value of KEY in the state file ("" when absent).
+state() {
+  [[ -f "$STATE_FILE" ]] || return 0
+  sed -n "s/^$1=//p" "$STATE_FILE" | head -n 1
+}
+
+# wait_for_state KEY VALUE TIMEOUT
+wait_for_state() {
+  local key=$1 value=$2 timeout=$3 deadline
+  deadline=$(($(now_ms) + timeout * 1000))
+  while [[ "$(state "$key")" != "$value" ]]; do
+    if (($(now_ms) >= deadline)); then
+      fail "$key did not become '$value' within ${timeout}s (it is '$(state "$key")')"
+    fi
+    [[ -z "$KAVORO_PID" ]] || kill -0 "$KAVORO_PID" 2>/dev/null || fail "the player ended while waiting for $key=$value"
+    sleep "$E2E_POLL"
+  done
+}
+
+# wait_for_state_not KEY VALUE TIMEOUT: waits for KEY to leave VALUE (and exist).
+wait_for_state_not() {
+  local key=$1 value=$2 timeout=$3 deadline
+  deadline=$(($(now_ms) + timeout * 1000))
+  while [[ "$(state "$key")" == "$value" || -z "$(state "$key")" ]]; do
+    (($(now_ms) < deadline)) || fail "$key stayed '$value' for ${timeout}s"
+    sleep "$E2E_POLL"
+  done
+}
+
+# number_in TEXT: the first whole number in TEXT ("Chapter: 2" -> 2).
+number_in() { grep -oE '[0-9]+' <<<"$1" | head -n 1; }
+
+# ---- Windows.
+
+# window_id NAME-REGEX: the visible window of that name, or nothing.
+window_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true; }
+
+# wait_for_window NAME-REGEX TIMEOUT: prints the window's id once it is mapped.
+wait_for_window() {
+  local name=$1 timeout=$2 deadline id
+  deadline=$(($(now_ms) + timeout * 1000))
+  while :; do
+    id=$(window_id "$name")
+    [[ -n "$id" ]] && { echo "$id"; return 0; }
+    (($(now_ms) < deadline)) || fail "no visible window '$name' within ${timeout}s"
+    sleep "$E2E_POLL"
+  done
+}
+
+# geometry WINDOW: sets WX WY WW WH (position on the screen and size).
+geometry() {
+  local line
+  WX="" WY="" WW="" WH=""
+  while IFS= read -r line; do
+    case $line in
+      X=*) WX=${line#X=} ;;
+      Y=*) WY=${line#Y=} ;;
+      WIDTH=*) WW=${line#WIDTH=} ;;
+      HEIGHT=*) WH=${line#HEIGHT=} ;;
+    esac
+  done < <(xdotool getwindowgeometry --shell "$1")
+  [[ -n "$WX" && -n "$WW" ]] || fail "no geometry for window $1"
+}
+
+# focused_window: the window holding the keyboard focus (no window manager here).
+focused_window() { xdotool getwindowfocus 2>/dev/null || true; }
+
+# visible_windows: the mapped top-level windows, named or not (a file dialog may have no title).
+visible_windows() {
+  local root
+  root=$(printf '%d' "$(xwininfo -root | awk '/Window id:/ { print $4 }')")
+  xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null | grep -vx "$root" || true
+}
+
+# wait_for_new_window TIMEOUT KNOWN-ID...: prints a visible, named window that is none of
+# KNOWN (a dialog that just opened).
+wait_for_new_window() {
+  local timeout=$1 deadline id known found
+  shift
+  deadline=$(($(now_ms) + timeout * 1000))
+  while :; do
+    for id in $(visible_windows); do
+      found=1
+      for known in "$@"; do [[ "$id" == "$known" ]] && found=0; done
+      if ((found)); then
+        geometry "$id"
+        # Tool tips and the menus' shadows are small; a dialog is not.
+        if ((WW > 200 && WH > 150)); then echo "$id"; return 0; fi
+      fi
+    done
+    (($(now_ms) < deadline)) || fail "no new window within ${timeout}s"
+    sleep "$E2E_POLL"
+  done
+}
+
+# ---- Skins and buttons.
+
+skin_ini() { echo "$E2E_APP_DIR/Skins/$1/Skin.ini"; }
+
+# ini_value FILE KEY: the value of the first KEY= line (keys are unique in a skin file).
+ini_value() { sed -n "s/^$2[[:space:]]*=[[:space:]]*//p" "$1" | head -n 1 | tr -d '\r'; }
+
+# button_rect NAME [SKIN]: sets BL BT BW BH from the skin's [ButtonInfo] Button_NAME line.
+button_rect() {
+  local skin=${2:-$(state Skin)} ini line
+  [[ -n "$skin" ]] || fail "the state file names no skin"
+  ini=$(skin_ini "$skin")
+  line=$(ini_value "$ini" "Button_$1")
+  [[ -n "$line" ]] || fail "no Button_$1 in $ini"
+  IFS=, read -r BL BT BW BH _ <<<"$line"
+}
+
+# click_button NAME [MOUSE-BUTTON]: clicks the middle of a skin button of the main window.
+click_button() {
+  local main
+  main=$(wait_for_window "$MAIN_WINDOW_NAME" 5)
+  button_rect "$1"
+  geometry "$main"
+  click_at $((WX + BL + BW / 2)) $((WY + BT + BH / 2)) "${2:-1}"
+}
+
+# click_at X Y [MOUSE-BUTTON]: the pointer goes there first, so that the control sees it enter.
+click_at() {
+  xdotool mousemove --sync "$1" "$2"
+  sleep 0.1
+  xdotool click "${3:-1}"
+}
+
+# type_into WINDOW TEXT: gives WINDOW the keyboard and types TEXT, then Return.
+type_into() {
+  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+  sleep "$E2E_SETTLE"
+  xdotool type --delay 15 "$2"
+  sleep 0.2
+  xdotool key Return
+}
+
+# ---- The demo disc.
+
+# The demo disc's menu: a 720x576 4:3 picture, background 0x1b2a5a; the "Chapter 2" button
+# (jump title 1 chapter 2) covers x 200..519, y 320..389 of the picture.
+DVD_WIDTH=720
+DVD_HEIGHT=576
+MENU_BACKGROUND='#1b2a5a'
+CHAPTER2_X=360
+CHAPTER2_Y=355
+
+# video_inner_area: sets IX IY IW IH, the screen rectangle inside the video window's frame
+# (the frame's pieces take their sizes from the current skin's pictures).
+video_inner_area() {
+  local ini dir left right top bottom
+  ini=$(skin_ini "$(state Skin)")
+  dir=$(dirname "$ini")
+  left=$(identify -format '%w' "$dir/$(ini_value "$ini" Video_Left_PIC)")
+  right=$(identify -format '%w' "$dir/$(ini_value "$ini" Video_Right_PIC)")
+  top=$(identify -format '%h' "$dir/$(ini_value "$ini" Video_Top_Center_PIC)")
+  bottom=$(identify -format '%h' "$dir/$(ini_value "$ini" Video_Bottom_Center_PIC)")
+  geometry "$VIDEO_WIN"
+  IX=$((WX + left)) IY=$((WY + top)) IW=$((WW - left - right)) IH=$((WH - top - bottom))
+}
+
+# menu_picture_rect SHOT: sets PX PY PW PH, the screen rectangle of the disc's picture, found
+# as the bounding box of the menu's background colour inside the video area of SHOT.
+menu_picture_rect() {
+  local box w h x y
+  box=$(convert "$1" -crop "${IW}x${IH}+${IX}+${IY}" +repage -fuzz 6% \
+    -fill white -opaque "$MENU_BACKGROUND" -fill black +opaque white \
+    -bordercolor black -border 1 -format '%@' info:)
+  [[ "$box" =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || fail "no menu picture in $1 ($box)"
+  w=${BASH_REMATCH[1]} h=${BASH_REMATCH[2]} x=${BASH_REMATCH[3]} y=${BASH_REMATCH[4]}
+  PX=$((IX + x - 1)) PY=$((IY + y - 1)) PW=$w PH=$h
+}
+
+# click_dvd_chapter2 SHOT: clicks the menu's "Chapter 2" button, found in SHOT (the menu on screen).
+click_dvd_chapter2() {
+  local bx by
+  video_inner_area
+  menu_picture_rect "$1"
+  bx=$((PX + CHAPTER2_X * PW / DVD_WIDTH))
+  by=$((PY + CHAPTER2_Y * PH / DVD_HEIGHT))
+  log "picture at ${PW}x${PH}+${PX}+${PY}; clicking ($bx,$by)"
+  # Over the button first: the move selects it, the release activates it.
+  xdotool mousemove --sync $((bx - 20)) "$by"
+  sleep 0.2
+  click_at "$bx" "$by"
+}
+
+# ---- Pictures.
+
+# screenshot NAME: the whole screen into E2E_OUT/NAME.png; prints the path.
+screenshot() {
+  local file="$E2E_OUT/$1.png"
+  import -window root "$file" || fail "screenshot $file failed"
+  echo "$file"
+}
+
+# region_stat FILE W H X Y FX: an fx figure (mean, standard_deviation, ...) of the region, 0..1.
+region_stat() {
+  convert "$1" -crop "$2x$3+$4+$5" +repage -colorspace RGB -format "%[fx:$6]" info:
+}
+
+# float_ge A B: true when A >= B.
+float_ge() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
+
+# image_size FILE: prints "W H".
+image_size() { identify -format '%w %h' "$1"; }
