@@ -253,9 +253,19 @@ click_button() {
   click_at $((WX + BL + BW / 2)) $((WY + BT + BH / 2)) "${2:-1}"
 }
 
+# move_pointer X Y: moves and waits for the move. xdotool's --sync waits for motion, which never
+# comes when the pointer is there already.
+move_pointer() {
+  local X="" Y="" line
+  while IFS= read -r line; do
+    case $line in X=*) X=${line#X=} ;; Y=*) Y=${line#Y=} ;; esac
+  done < <(xdotool getmouselocation --shell)
+  [[ "$X" == "$1" && "$Y" == "$2" ]] || xdotool mousemove --sync "$1" "$2"
+}
+
 # click_at X Y [MOUSE-BUTTON]: the pointer goes there first, so that the control sees it enter.
 click_at() {
-  xdotool mousemove --sync "$1" "$2"
+  move_pointer "$1" "$2"
   sleep 0.1
   xdotool click "${3:-1}"
 }
@@ -314,7 +324,7 @@ click_dvd_chapter2() {
   by=$((PY + CHAPTER2_Y * PH / DVD_HEIGHT))
   log "picture at ${PW}x${PH}+${PX}+${PY}; clicking ($bx,$by)"
   # Over the button first: the move selects it, the release activates it.
-  xdotool mousemove --sync $((bx - 20)) "$by"
+  move_pointer $((bx - 20)) "$by"
   sleep 0.2
   click_at "$bx" "$by"
 }
