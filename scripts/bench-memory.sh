@@ -33,7 +33,7 @@ printf '[Drives]\nE=%s\n' "$build/fixtures/DVD.iso" >"$XDG_CONFIG_HOME/kavoro/dr
 
 start_xvfb
 start_kavoro
-MAIN_WIN=$(wait_for_window "$MAIN_WINDOW_NAME" 20)
+wait_for_window "$MAIN_WINDOW_NAME" 20 >/dev/null
 VIDEO_WIN=$(wait_for_window "$VIDEO_WINDOW_NAME" 20)
 wait_for_state Sliding 0 20
 click_button Play

@@ -1,10 +1,13 @@
+# shellcheck shell=bash disable=SC2034  # the variables set here are read by the scripts that source it
 # Helpers for driving the real player under a private X server: the server, the program, its
 # state file, its windows and skin buttons, screenshots and pixel checks. Sourced by the
 # end-to-end scenario and the benchmark scripts; expects `set -euo pipefail` in the caller.
 #
 # Variables the caller sets before use:
 #   E2E_APP_DIR   the application folder (kavoro, Skins/)
-#   E2E_OUT       a folder for the logs, the state file and the screenshots
+#   E2E_OUT       a folder for the logs and the screenshots
+#   STATE_FILE    the file the player reports its state in
+#   VIDEO_WIN     the video window's id, for the disc helpers
 
 E2E_SCREEN_WIDTH=1280
 E2E_SCREEN_HEIGHT=1024
