@@ -26,6 +26,7 @@ export HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/kavoro"
 chmod 0700 "$XDG_RUNTIME_DIR"
 trap cleanup EXIT
+trap_errors
 need_tools Xvfb xdotool xdpyinfo xwininfo import convert identify
 
 bash "$root/tools/make-fixtures/make-dvd.sh" "$build/fixtures" >/dev/null

@@ -28,6 +28,7 @@ export HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 chmod 0700 "$XDG_RUNTIME_DIR"
 trap cleanup EXIT
+trap_errors
 need_tools Xvfb xdotool xdpyinfo xwininfo
 start_xvfb
 
@@ -54,7 +55,7 @@ for ((run = 1; run <= RUNS; run++)); do
       ((elapsed < MAX_WAIT_MS)) || fail "start $run: not up after ${MAX_WAIT_MS} ms"
       # One search for both windows: each look costs a process start, which blurs the figure.
       if [[ -z "$mapped" ]] &&
-        (($(xdotool search --onlyvisible --name "$BOTH_WINDOWS_NAME" 2>/dev/null | wc -l) >= 2)); then
+        (($(count_windows "$BOTH_WINDOWS_NAME") >= 2)); then
         mapped=$elapsed
       fi
       # The slide-in ends after the windows show: its end counts only once both are mapped.

@@ -34,6 +34,7 @@ now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 # fail MESSAGE: says which step failed and what the player showed, keeps the screenshots.
 fail() {
+  E2E_FAILING=1
   echo "FAILED in step '$E2E_STEP': $*" >&2
   if [[ -n "${STATE_FILE:-}" && -f "$STATE_FILE" ]]; then
     echo "--- state file $STATE_FILE:" >&2
@@ -48,6 +49,24 @@ fail() {
   fi
   echo "--- screenshots kept in $E2E_OUT" >&2
   exit 1
+}
+
+# An unexpected failing command ends the script through fail, so that it is named too.
+E2E_FAILING=0
+on_error() {
+  ((E2E_FAILING)) && return 0
+  E2E_FAILING=1
+  fail "command failed (line $1): $2"
+}
+trap_errors() {
+  set -E
+  trap 'on_error "$LINENO" "$BASH_COMMAND"' ERR
+}
+
+# count_windows NAME-REGEX: how many visible windows have that name. A window that goes while
+# xdotool looks at it makes xdotool fail: that counts as gone.
+count_windows() {
+  { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; } | wc -l
 }
 
 need_tools() {
@@ -170,7 +189,7 @@ number_in() { grep -oE '[0-9]+' <<<"$1" | head -n 1; }
 # ---- Windows.
 
 # window_id NAME-REGEX: the visible window of that name, or nothing.
-window_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true; }
+window_id() { { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; } | head -n 1; }
 
 # wait_for_window NAME-REGEX TIMEOUT: prints the window's id once it is mapped.
 wait_for_window() {
@@ -206,7 +225,7 @@ focused_window() { xdotool getwindowfocus 2>/dev/null || true; }
 visible_windows() {
   local root
   root=$(printf '%d' "$(xwininfo -root | awk '/Window id:/ { print $4 }')")
-  xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null | grep -vx "$root" || true
+  { xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null || true; } | { grep -vx "$root" || true; }
 }
 
 # wait_for_new_window TIMEOUT KNOWN-ID...: prints a visible, named window that is none of

@@ -20,6 +20,7 @@ mkdir -p "$E2E_OUT"
 E2E_OUT="$(cd "$E2E_OUT" && pwd)"
 STATE_FILE="$E2E_OUT/state.txt"
 trap cleanup EXIT
+trap_errors
 
 # Time limits of the conditions: generous, the machine may be busy with builds.
 START_TIMEOUT=20      # windows up and slid in
@@ -251,14 +252,14 @@ KAVORO_PID=$first_pid
 # Watched while it runs: a second main window must not show even for a moment.
 deadline=$(($(now_ms) + SECOND_START_EXIT * 1000))
 while kill -0 "$second_pid" 2>/dev/null && [[ "$(ps -o stat= -p "$second_pid")" != Z* ]]; do
-  mains=$(xdotool search --onlyvisible --name "$MAIN_WINDOW_NAME" 2>/dev/null | wc -l)
+  mains=$(count_windows "$MAIN_WINDOW_NAME")
   ((mains <= 1)) || fail "$mains main windows while the second start runs"
   (($(now_ms) < deadline)) || fail "the second start still runs after ${SECOND_START_EXIT}s"
   sleep "$E2E_POLL"
 done
 wait_for_exit "$second_pid" 1
 ((EXIT_CODE == 0)) || fail "the second start exited with $EXIT_CODE"
-mains=$(xdotool search --onlyvisible --name "$MAIN_WINDOW_NAME" | wc -l)
+mains=$(count_windows "$MAIN_WINDOW_NAME")
 ((mains == 1)) || fail "$mains main windows after the second start"
 kill -0 "$first_pid" 2>/dev/null || fail "the first player ended on the second start"
 
