@@ -362,6 +362,8 @@ class TFrm_Main : public QWidget {
   // The failure path of PlayFile must not recurse through a list of bad files.
   int FFailedInARow = 0;
   HRESULT FLastFailure = S_OK;
+  // Where the open dialog starts: the folder of the last file opened.
+  std::string FOpenFolder;
 
   std::array<std::pair<const char*, controls::TVeskoImageButton*>, kMainButtonCount> FButtons{};
   int FButtonCount = 0;

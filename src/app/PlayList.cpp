@@ -2,6 +2,8 @@
 // Open File, Add File, drops on the video window and disc openings.
 #include <QListWidget>
 #include <QListWidgetItem>
+#include <QDir>
+#include <QStandardPaths>
 
 #include "app/Main.h"
 #include "media/FilterGraph.h"
@@ -19,7 +21,8 @@ class TPlayListLine : public QListWidgetItem {
   TPlayListItem Item;
 };
 
-const os::FileDialogOptions& OpenDialog() {
+// The dialog starts in the folder of the last file opened, else in the user's videos folder.
+os::FileDialogOptions OpenDialog(const std::string& lastFolder) {
   static const os::FileDialogOptions options = [] {
     os::FileDialogOptions o;
     o.filters = {
@@ -32,7 +35,13 @@ const os::FileDialogOptions& OpenDialog() {
     o.fileMustExist = true;
     return o;
   }();
-  return options;
+  os::FileDialogOptions o = options;
+  o.initialDir = lastFolder;
+  if (o.initialDir.empty()) {
+    const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    o.initialDir = (QDir(videos).exists() ? videos : QDir::homePath()).toStdString();
+  }
+  return o;
 }
 
 // A record for a file path: its name part and its folder part.
@@ -70,8 +79,9 @@ void TFrm_Main::DeletePlayListLine(int index) {
 }
 
 void TFrm_Main::Menu_Main_OpenFileClick() {
-  const auto files = os::Os().Dialogs().OpenFiles(OpenDialog());
+  const auto files = os::Os().Dialogs().OpenFiles(OpenDialog(FOpenFolder));
   if (!files || files->empty()) return;
+  FOpenFolder = ItemOf(files->front()).FilePath;
   Menu_Video_StopClick();
   ClearPlayList();
   // Only the first of several chosen files is listed and played.
@@ -92,8 +102,9 @@ void TFrm_Main::Menu_PlayListBox_PlayClick() {
 }
 
 void TFrm_Main::Menu_PlayListBox_AddClick() {
-  const auto files = os::Os().Dialogs().OpenFiles(OpenDialog());
+  const auto files = os::Os().Dialogs().OpenFiles(OpenDialog(FOpenFolder));
   if (!files || files->empty()) return;
+  FOpenFolder = ItemOf(files->front()).FilePath;
   for (const std::string& file : *files) AddPlayListLine(ItemOf(file));
   if (PlayListCount() == static_cast<int>(files->size())) SelectPlayListLine(0);
   NotifyStateChange();

@@ -139,7 +139,10 @@ bool TFrm_Main::ApplicationEventsKeyDown(int key) {
 bool TFrm_Main::eventFilter(QObject* watched, QEvent* event) {
   // Every key press of the application, whichever of its windows it is for; the window
   // system's own delivery to the top-level window is passed over so a key counts once.
-  if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+  // Keys meant for an open menu or dialog stay theirs: Escape closes the menu, Space types a
+  // space in a file name.
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+      !QApplication::activePopupWidget() && !QApplication::activeModalWidget()) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (ApplicationEventsKeyDown(key->key())) return true;
   }

@@ -16,7 +16,11 @@ QString Filters(const FileDialogOptions& o, QString* selected) {
   for (const FileFilter& f : o.filters) {
     QStringList patterns;
     for (const auto& p : f.patterns) patterns << QString::fromStdString(p);
-    list << QString::fromStdString(f.description) + " (" + patterns.join(' ') + ")";
+    // A description that already shows its patterns ("Video File (*.VOB; *.AVI)") keeps its
+    // name; the dialog needs the patterns themselves, space-separated, in the last brackets.
+    QString name = QString::fromStdString(f.description).trimmed();
+    if (name.endsWith(')') && name.contains('(')) name = name.left(name.lastIndexOf('(')).trimmed();
+    list << name + " (" + patterns.join(' ') + ")";
   }
   if (o.filterIndex >= 1 && o.filterIndex <= list.size()) *selected = list[o.filterIndex - 1];
   return list.join(";;");
