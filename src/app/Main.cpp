@@ -227,8 +227,13 @@ bool TFrm_Main::ClaimWindowClass() {
   return FClassClaim != nullptr;
 }
 
-void TFrm_Main::FormCreate() {
+void TFrm_Main::InstallDecoderFilters() {
+  if (FDecodersInstalled) return;
+  FDecodersInstalled = true;
   os::RunGuarded([] { InstallDecoders(); });
+}
+
+void TFrm_Main::FormCreate() {
 
   // The louder channel's high byte is the volume bar's level.
   std::uint32_t volume = 0;
@@ -302,6 +307,7 @@ void TFrm_Main::ShowFormTimerTimer() {
   }
   if (!moved) {
     ShowFormTimer->SetEnabled(false);
+    InstallDecoderFilters();
     NotifyStateChange();
   }
 }

@@ -141,9 +141,13 @@ class TFrm_Main : public QWidget {
   // Claims the window class the single-instance test looks for; false when another window
   // holds it.
   bool ClaimWindowClass();
-  // Installs the decoders, reads the output volume and the settings, scans the drives and,
-  // on a first run with several drives, asks for the default drive.
+  // Reads the output volume and the settings, scans the drives and, on a first run with several
+  // drives, asks for the default drive. The decoders are installed once the windows are up
+  // (InstallDecoderFilters), so that writing and registering them does not hold up the start.
   void FormCreate();
+  // Writes and registers the player's decoders, once per run: when the slide-in ends, or
+  // before the first graph is built if that comes sooner. A failure goes to the error report.
+  void InstallDecoderFilters();
   // Joins the video window (its video control becomes a member and listener of the graph)
   // and the colour pop-up; both stay owned by the caller and must outlive this window's use
   // of them.
@@ -357,6 +361,7 @@ class TFrm_Main : public QWidget {
   void SelectPlayListLine(int index);
   void DeletePlayListLine(int index);
 
+  bool FDecodersInstalled = false;
   // Close happens once; the close event of a closing window must not run it again.
   bool FClosing = false;
   // The failure path of PlayFile must not recurse through a list of bad files.

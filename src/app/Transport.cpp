@@ -104,6 +104,7 @@ ComPtr<IDvdControl2> TFrm_Main::DvdControl() { return FilterGraph->Query<IDvdCon
 ComPtr<IDvdInfo2> TFrm_Main::DvdInfo() { return FilterGraph->Query<IDvdInfo2>(); }
 
 bool TFrm_Main::PlayFile(const std::string& path) {
+  InstallDecoderFilters();
   FilterGraph->SetMode(gmNormal);
   if (!FilterGraph->Active()) FilterGraph->SetActive(true);
   FilterGraph->ClearGraph();
@@ -192,6 +193,7 @@ void TFrm_Main::PlayDrive(char letter) {
 }
 
 void TFrm_Main::PlayDVD(const std::string& path) {
+  InstallDecoderFilters();
   FilterGraph->SetMode(gmDVD);
   FilterGraph->SetActive(true);
   AM_DVD_RENDERSTATUS status;

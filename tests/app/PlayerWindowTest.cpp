@@ -5,6 +5,7 @@
 #include <QMenu>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "controls/VeskoImageButton.h"
@@ -42,6 +43,24 @@ TEST_F(PlayerTest, StartReadsTheLouderChannelAndSettlesTheOnlyDrive) {
   EXPECT_FALSE(os::Sim().Registry().KeyExists(os::HKEY_LOCAL_MACHINE, app::kSettingsKey));
   EXPECT_EQ(main->PlayIndex, -1);
   EXPECT_TRUE(main->AtTitleStart);
+}
+
+// The decoders are written and registered once the windows are up, or before the first graph
+// is built when the user is quicker than the slide-in; once per run either way.
+TEST_F(PlayerTest, DecodersAreInstalledOnceBeforeTheFirstGraph) {
+  const std::string system = ::testing::TempDir() + "player_system_" + std::to_string(::getpid());
+  std::filesystem::create_directories(system);
+  os::Sim().Processes().SetSystemFolder(system);
+  main->FormCreate();
+  EXPECT_TRUE(os::Sim().Processes().Started().empty());
+  OpenFiles({"/media/a.mpg"});
+  const std::size_t registered = os::Sim().Processes().Started().size();
+  EXPECT_EQ(registered, 3u);
+  main->ShowFormTimer->SetEnabled(true);
+  main->ShowFormTimerTimer();  // the windows are where they belong: the slide-in ends
+  main->ShowFormTimerTimer();
+  EXPECT_EQ(os::Sim().Processes().Started().size(), registered);
+  std::filesystem::remove_all(system);
 }
 
 // The windows start off the screen and slide in on the timer's ticks: the main window from the

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "platform/os/ResourceArchive.h"
 
@@ -90,6 +92,25 @@ TEST_F(ResourceArchiveTest, DamagedArchivesLoadAsFarAsTheyAreIntact) {
 TEST(Crc32Test, MatchesTheStandardCheckValue) {
   const std::string text = "123456789";
   EXPECT_EQ(Crc32({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}), 0xCBF43926u);
+}
+
+// The word-at-a-time loop agrees with the plain bit-by-bit definition at every length and
+// alignment around its eight-byte steps.
+TEST(Crc32Test, AgreesWithTheBitwiseDefinitionAtAnyLengthAndOffset) {
+  std::vector<std::uint8_t> bytes(300);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 131 + 7);
+  auto bitwise = [](const std::uint8_t* p, std::size_t n) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < n; ++i) {
+      crc ^= p[i];
+      for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    return crc ^ 0xFFFFFFFFu;
+  };
+  for (std::size_t offset = 0; offset < 8; ++offset)
+    for (std::size_t length : {0, 1, 7, 8, 9, 15, 16, 17, 255, 291})
+      EXPECT_EQ(Crc32({bytes.data() + offset, length}), bitwise(bytes.data() + offset, length))
+          << offset << "+" << length;
 }
 
 }  // namespace

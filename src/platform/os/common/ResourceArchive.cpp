@@ -62,18 +62,34 @@ bool SameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+// The reflected polynomial of the common CRC-32.
+constexpr std::uint32_t kCrcPolynomial = 0xEDB88320u;
+// Bytes taken per step: eight tables let the loop fold a 64-bit word at a time, which checks the
+// decoder archive at start-up several times faster than a byte at a time.
+constexpr std::size_t kCrcSlice = 8;
+
 std::uint32_t Crc32(std::span<const std::uint8_t> data) {
-  static const auto table = [] {
-    std::array<std::uint32_t, 256> t{};
+  static const auto tables = [] {
+    std::array<std::array<std::uint32_t, 256>, kCrcSlice> t{};
     for (std::uint32_t i = 0; i < 256; ++i) {
       std::uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? kCrcPolynomial ^ (c >> 1) : c >> 1;
+      t[0][i] = c;
     }
+    for (std::uint32_t i = 0; i < 256; ++i)
+      for (std::size_t k = 1; k < kCrcSlice; ++k) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
     return t;
   }();
   std::uint32_t crc = 0xFFFFFFFFu;
-  for (std::uint8_t b : data) crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
+  const std::uint8_t* p = data.data();
+  std::size_t n = data.size();
+  for (; n >= kCrcSlice; n -= kCrcSlice, p += kCrcSlice) {
+    const std::uint32_t lo = crc ^ (std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
+                                    std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24);
+    crc = tables[7][lo & 0xFF] ^ tables[6][(lo >> 8) & 0xFF] ^ tables[5][(lo >> 16) & 0xFF] ^
+          tables[4][lo >> 24] ^ tables[3][p[4]] ^ tables[2][p[5]] ^ tables[1][p[6]] ^ tables[0][p[7]];
+  }
+  for (; n > 0; --n, ++p) crc = tables[0][(crc ^ *p) & 0xFF] ^ (crc >> 8);
   return crc ^ 0xFFFFFFFFu;
 }
 
