@@ -82,6 +82,8 @@ std::optional<std::vector<std::string>> LinuxDialogs::OpenFiles(const FileDialog
   if (!HaveWidgets()) return std::nullopt;
   QFileDialog dlg;
   SetUp(dlg, o);
+  // Without a title of the caller's, the standard ones.
+  if (o.title.empty()) dlg.setWindowTitle(QStringLiteral("Open"));
   dlg.setAcceptMode(QFileDialog::AcceptOpen);
   dlg.setFileMode(o.allowMultiSelect ? QFileDialog::ExistingFiles
                                      : (o.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
@@ -96,6 +98,7 @@ std::optional<std::string> LinuxDialogs::SaveFile(const FileDialogOptions& o) {
   if (!HaveWidgets()) return std::nullopt;
   QFileDialog dlg;
   SetUp(dlg, o);
+  if (o.title.empty()) dlg.setWindowTitle(QStringLiteral("Save As"));
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   dlg.setFileMode(QFileDialog::AnyFile);
   if (!o.defaultExt.empty()) dlg.setDefaultSuffix(QString::fromStdString(o.defaultExt));
