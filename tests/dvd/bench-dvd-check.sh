@@ -18,7 +18,9 @@ if [[ ! $last =~ ^frames=([0-9]+)\ wall=[0-9]+\.[0-9]+\ cpu=[0-9]+\.[0-9]+$ ]]; 
   echo "the last line is not the figures: $last" >&2
   exit 1
 fi
-if (( BASH_REMATCH[1] < 280 || BASH_REMATCH[1] > 300 )); then
+# The count starts when title 1 is asked for: a picture of the first-play menu can still be
+# presented after that, so one or two over the title's 300 are not a fault.
+if (( BASH_REMATCH[1] < 280 || BASH_REMATCH[1] > 302 )); then
   echo "frames=${BASH_REMATCH[1]}, expected close to 300" >&2
   exit 1
 fi
