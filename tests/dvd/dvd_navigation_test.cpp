@@ -142,6 +142,19 @@ TEST_F(DvdSpeedTest, BackwardAtEveryRateStepsBackAndMenusRefuseSpeeds) {
   }
 }
 
+// The title's end calls the root menu, a moving one, and its pictures follow at once. Held
+// over from the title and stamped with the menu's timing, the title's last frames once lay as
+// far in the future as the title had played, and kept everything behind them back that long.
+TEST_F(DvdSpeedTest, TheMenuAfterTheTitlesEndPlaysOnAtOnce) {
+  IntoChapter2();
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_VideoTitleSetMenu, seen, 20000))
+      << Trace();
+  const LONGLONG atMenu = Presented();
+  constexpr LONGLONG kOneSecondOfPictures = 25;
+  EXPECT_TRUE(WaitFor([&] { return Presented() >= atMenu + kOneSecondOfPictures; }, std::chrono::seconds(4)))
+      << "presented " << Presented() - atMenu << " pictures of the menu" << Trace();
+}
+
 using DvdMenuTest = DvdSessionTest;
 
 TEST_F(DvdMenuTest, TitleMenuFromTheTitleShowsTheMenuAndItsButtonsWork) {

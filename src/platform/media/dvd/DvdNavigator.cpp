@@ -413,6 +413,15 @@ void DvdNavigator::Impl::OnNav() {
   // Timing: the output time runs on across VOBUs that follow each other; a jump in the
   // disc's time is closed up, and after a flush or a still the time restarts at the clock.
   const std::int64_t s = pci->pci_gi.vobu_s_ptm, e = pci->pci_gi.vobu_e_ptm;
+  // A jump in the disc's time at normal speed (the end of a title calling a menu, a link to
+  // another program chain): what the framers hold belongs to the old place. The held picture
+  // goes out with the old place's timing, and a partial audio frame is dropped; stamped with the
+  // new place's offset they would lie as far in the future as the old place's time, and the
+  // renderers would hold everything behind them that long.
+  if (lastVobuEnd >= 0 && s != lastVobuEnd && !resync && !backward && rate == kNormalRate) {
+    DrainVideo();
+    audioFramer.Reset(audioFramer.codec);
+  }
   TimeVobu(s, e);
   if (spuSink)
     spuSink->SetHighlight(From90k(s + offset90k), From90k(e + offset90k), HighlightFromPci(*pci));

@@ -38,6 +38,8 @@ constexpr int kBlockSize = 2048;
 constexpr std::int64_t kNoPts = INT64_MIN;
 // Data after a jump is timed this far ahead of the clock, so the decoders have time to fill.
 constexpr std::int64_t kResyncLead90k = 90000 / 5;
+// Playback at the disc's own speed.
+constexpr double kNormalRate = 1.0;
 
 // The language slot of a stream number the title does not have.
 constexpr std::uint16_t kNoStream = 0xffff;

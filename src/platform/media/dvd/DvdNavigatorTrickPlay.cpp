@@ -16,7 +16,6 @@
 namespace kavoro::media {
 namespace {
 
-constexpr double kNormalRate = 1.0;
 constexpr double kAllReferencePicturesBelow = 4.0;
 // A VOBU holds about half a second; backward play shows a key frame for this long at most.
 constexpr std::int64_t kVobu90k = 45000;
