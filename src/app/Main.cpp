@@ -150,11 +150,19 @@ TFrm_Main::~TFrm_Main() {
   ShowFormTimer.reset();
   SelectSkinTimer.reset();
   qApp->removeEventFilter(this);
+  DetachVideo();
+  VideoBar->SetFilterGraph(nullptr);
+}
+
+void TFrm_Main::DetachVideo() {
   if (FVideo) {
     FVideo->VideoWindowEx->SetFilterGraph(nullptr);
     FVideo->FilterGraph = nullptr;
+    FVideo->OnAddToPlayList = nullptr;
+    FVideo->OnPlaySelected = nullptr;
   }
-  VideoBar->SetFilterGraph(nullptr);
+  FVideo = nullptr;
+  FColorSet = nullptr;
 }
 
 controls::TVeskoImageButton* TFrm_Main::MakeButton(const char* name, const char* hint) {

@@ -152,6 +152,9 @@ class TFrm_Main : public QWidget {
   // and the colour pop-up; both stay owned by the caller and must outlive this window's use
   // of them.
   void AttachVideo(video::TFrm_Video* video, video::TFrm_ColorSet* colorSet);
+  // Lets go of the video window and the colour pop-up (the video control leaves the graph);
+  // the owner calls it before destroying them ahead of this window.
+  void DetachVideo();
   // Places both windows off the screen, shows them and starts the slide-in with its sound.
   void PlaceAndSlideIn();
   void ShowFormTimerTimer();

@@ -49,11 +49,15 @@ int RunPlayer(int argc, char** argv) {
       !skin::LoadSkin(main, video, {main.ApplicationFolder, Settings().SkinName})) {
     // Neither the settings are written nor the decoders removed: the player never ran.
     os::Os().Dialogs().MessageBox(kLoadSkinError, kMainWindowCaption, os::MB_OK | os::MB_ICONWARNING);
+    main.DetachVideo();
     return 1;
   }
   main.PlaceAndSlideIn();
   ReportState(main);
-  return QApplication::exec();
+  const int code = QApplication::exec();
+  // The video window and the pop-up go before the main window (they were made after it).
+  main.DetachVideo();
+  return code;
 }
 
 }  // namespace kavoro::app
