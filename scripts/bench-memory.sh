@@ -16,21 +16,13 @@ TARGET_PEAK_MB=150
 
 cmake --build "$build" --target kavoro kavoro-skins kavoro-sounds kavoro-resource-library >/dev/null
 E2E_APP_DIR="$build/app"
-E2E_OUT="$build/bench-memory"
-rm -rf "$E2E_OUT"
-mkdir -p "$E2E_OUT"
-STATE_FILE="$E2E_OUT/state.txt"
-home="$E2E_OUT/home"
-export HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
-  XDG_RUNTIME_DIR="$home/run" XDG_CACHE_HOME="$home/cache"
-mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/kavoro"
-chmod 0700 "$XDG_RUNTIME_DIR"
+use_private_home "$build/bench-memory"
 trap cleanup EXIT
 trap_errors
 need_tools Xvfb xdotool xdpyinfo xwininfo import convert identify
 
 bash "$root/tools/make-fixtures/make-dvd.sh" "$build/fixtures" >/dev/null
-printf '[Drives]\nE=%s\n' "$build/fixtures/DVD.iso" >"$XDG_CONFIG_HOME/kavoro/drives.ini"
+bind_disc_as_e "$build/fixtures/DVD.iso"
 
 start_xvfb
 start_kavoro

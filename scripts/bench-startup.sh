@@ -17,16 +17,8 @@ BOTH_WINDOWS_NAME='^(Kavoro Player|Video)$'
 
 cmake --build "$build" --target kavoro >/dev/null
 E2E_APP_DIR="$build/app"
-E2E_OUT="$build/bench-startup"
-rm -rf "$E2E_OUT"
-mkdir -p "$E2E_OUT"
-STATE_FILE="$E2E_OUT/state.txt"
 # A settings home of its own, never the user's.
-home="$E2E_OUT/home"
-export HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
-  XDG_RUNTIME_DIR="$home/run" XDG_CACHE_HOME="$home/cache"
-mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
-chmod 0700 "$XDG_RUNTIME_DIR"
+use_private_home "$build/bench-startup"
 trap cleanup EXIT
 trap_errors
 need_tools Xvfb xdotool xdpyinfo xwininfo

@@ -1,12 +1,11 @@
 // DVD bookmarks: the navigator's state saved to a file of its own and put back later.
 #include <QAction>
 
-#include <cstdio>
-
 #include "app/Main.h"
 #include "app/MediaErrorText.h"
 #include "media/FilterGraph.h"
 #include "platform/media/MediaErrors.h"
+#include "platform/os/Application.h"
 #include "platform/os/Platform.h"
 
 namespace kavoro::app {
@@ -15,8 +14,6 @@ namespace {
 constexpr const char* kBookmarkFilterName = "DVD Bookmark File (*.bmk)";
 constexpr const char* kBookmarkPattern = "*.bmk";
 constexpr const char* kBookmarkExtension = "bmk";
-constexpr const char* kCannotSave = "The bookmark could not be saved to \"%s\".\n%s";
-constexpr const char* kCannotRestore = "The bookmark \"%s\" could not be restored.\n%s";
 constexpr const char* kNoDvdPlaying = "A bookmark can be restored only while a DVD plays.";
 constexpr const char* kNoAnswer = "The disc did not answer in time; playback goes on where it was.";
 
@@ -29,12 +26,6 @@ os::FileDialogOptions BookmarkDialog(bool save) {
   return options;
 }
 
-std::string Say(const char* pattern, const std::string& file, const std::string& reason) {
-  const int size = std::snprintf(nullptr, 0, pattern, file.c_str(), reason.c_str());
-  std::string out(static_cast<std::size_t>(size), '\0');
-  std::snprintf(out.data(), out.size() + 1, pattern, file.c_str(), reason.c_str());
-  return out;
-}
 
 std::string RestoreFailureText(HRESULT result) {
   if (result == E_UNEXPECTED) return kNoDvdPlaying;
@@ -47,7 +38,7 @@ std::string RestoreFailureText(HRESULT result) {
 void TFrm_Main::Menu_Video_BookmarksPopup() {
   MenuItem("Menu_Video_SaveBookmark")->setEnabled(FilterGraph->Active() && FilterGraph->Mode() == gmDVD);
   MenuItem("Menu_Video_RestoreBookmark")
-      ->setEnabled(os::Os().Drives().FileExists(ApplicationFolder + kDefaultBookmark));
+      ->setEnabled(os::Os().Drives().FileExists(os::ApplicationFolder() + kDefaultBookmark));
 }
 
 void TFrm_Main::Menu_Video_SaveBookmarkClick() {
@@ -56,7 +47,7 @@ void TFrm_Main::Menu_Video_SaveBookmarkClick() {
   // The old file is replaced only by a complete new one, so it is not deleted first.
   const HRESULT saved = FilterGraph->SaveDvdBookmark(*file);
   if (FAILED(saved)) {
-    os::Os().Dialogs().MessageBox(Say(kCannotSave, *file, MediaErrorText(saved)), kMainWindowCaption,
+    os::Os().Dialogs().MessageBox("The bookmark could not be saved to \"" + *file + "\".\n" + MediaErrorText(saved), kMainWindowCaption,
                                   os::MB_OK | os::MB_ICONWARNING);
   }
 }
@@ -67,7 +58,8 @@ void TFrm_Main::Menu_Video_RestoreBookmarkClick() {
   Menu_Video_PlayClick();
   const HRESULT restored = FilterGraph->RestoreDvdBookmark(files->front());
   if (FAILED(restored)) {
-    os::Os().Dialogs().MessageBox(Say(kCannotRestore, files->front(), RestoreFailureText(restored)),
+    os::Os().Dialogs().MessageBox("The bookmark \"" + files->front() + "\" could not be restored.\n" +
+                                      RestoreFailureText(restored),
                                   kMainWindowCaption, os::MB_OK | os::MB_ICONWARNING);
   }
   NotifyStateChange();

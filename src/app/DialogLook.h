@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "app/MenuStyle.h"
+
 class QComboBox;
 class QPainter;
 class QWidget;
@@ -24,8 +26,9 @@ inline constexpr QColor kDialogFace{248, 246, 230};
 inline constexpr QColor kDialogPanel{255, 255, 255};
 inline constexpr QColor kDialogInk{33, 38, 46};
 inline constexpr QColor kDialogRule{201, 196, 172};
-inline constexpr QColor kDialogAccent{57, 182, 255};
-inline constexpr QColor kDialogSelection{27, 134, 214};
+// The player's accent and selection blue, as in its menus.
+inline constexpr QColor kDialogAccent = kMenuAccent;
+inline constexpr QColor kDialogSelection = kMenuHighlight;
 
 // The sound both dialogs open with, in the application folder.
 inline constexpr const char* kDialogShowSound = "ShowF.wav";

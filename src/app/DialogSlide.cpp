@@ -1,6 +1,10 @@
 #include "app/DialogSlide.h"
 
 #include <QEasingCurve>
+#include <QShowEvent>
+
+#include "app/DialogLook.h"
+#include "platform/os/Application.h"
 
 namespace kavoro::app {
 
@@ -48,6 +52,22 @@ void TDialogSlide::Finish() {
   }
   FState = TSlideState::Done;
   if (OnFinished) OnFinished();
+}
+
+TSlideInDialog::TSlideInDialog(QWidget* owner, Qt::WindowFlags flags) : QDialog(owner, flags) {}
+
+void TSlideInDialog::showEvent(QShowEvent* event) {
+  if (!event->spontaneous()) TDialogLook::CentreOnDesktop(this);
+  QDialog::showEvent(event);
+  // A window restored from the taskbar shows again on its own; that is no new opening.
+  if (event->spontaneous()) return;
+  os::RunGuarded([this] { FormShow(); });
+  if (FSlide) FSlide->Start();
+}
+
+void TSlideInDialog::hideEvent(QHideEvent* event) {
+  if (FSlide) FSlide->Stop();
+  QDialog::hideEvent(event);
 }
 
 }  // namespace kavoro::app

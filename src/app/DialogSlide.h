@@ -3,6 +3,7 @@
 // every control) drops into place from a little above while it fades in, easing out.
 // Runs on the GUI thread's event loop, never blocks, and always ends with the body exactly at
 // its place and fully opaque, also when it is stopped half-way (the dialog closed).
+#include <QDialog>
 #include <QGraphicsOpacityEffect>
 #include <QObject>
 #include <QPoint>
@@ -56,6 +57,30 @@ class TDialogSlide : public QObject {
   QVariantAnimation FAnimation;
   TSlideState FState = TSlideState::Idle;
   QPoint FFinalPos;
+};
+
+// A dialog of the player that opens with the slide: centred on the desktop, its FormShow run
+// and its body slid in on each opening; a restore from the taskbar is no new opening, and
+// closing ends a slide under way.
+class TSlideInDialog : public QDialog {
+  Q_OBJECT
+ public:
+  // GUI thread only; owner may be null.
+  TSlideInDialog(QWidget* owner, Qt::WindowFlags flags);
+
+  // Run on every opening, before the body slides in. GUI thread only.
+  virtual void FormShow() = 0;
+  // The slide the dialog opens with; precondition: SetSlideBody was called. GUI thread only.
+  TDialogSlide& Slide() { return *FSlide; }
+
+ protected:
+  // The widget that holds every control and slides in; once, from the derived constructor.
+  void SetSlideBody(QWidget* body) { FSlide = new TDialogSlide(body); }
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  TDialogSlide* FSlide = nullptr;  // owned by the body
 };
 
 }  // namespace kavoro::app

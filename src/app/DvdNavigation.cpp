@@ -20,8 +20,6 @@ namespace kavoro::app {
 namespace {
 
 constexpr const char* kDisplaySubtitles = "Display subtitles";
-constexpr int kSecondsPerHour = 3600;
-constexpr int kSecondsPerMinute = 60;
 // The seek bar's length when the title's length is unknown or under a second.
 constexpr int kUnknownTitleLength = 1;
 
@@ -122,7 +120,7 @@ void TFrm_Main::UpdateTitleLength() {
     DVD_HMSF_TIMECODE total{};
     ULONG flags = 0;
     if (SUCCEEDED(info->GetTotalTitleTime(&total, &flags)))
-      length = total.bHours * kSecondsPerHour + total.bMinutes * kSecondsPerMinute + total.bSeconds;
+      length = ClockSeconds(total.bHours, total.bMinutes, total.bSeconds);
   }
   VideoBar->SetMax(length == 0 ? kUnknownTitleLength : length);
 }
@@ -141,7 +139,7 @@ void TFrm_Main::FilterGraphDVDChapterStart(int chapter) {
 }
 
 void TFrm_Main::FilterGraphDVDCurrentHMSFTime(const TDVD_HMSF_TIMECODE& time) {
-  const int seconds = time.bHours * kSecondsPerHour + time.bMinutes * kSecondsPerMinute + time.bSeconds;
+  const int seconds = ClockSeconds(time.bHours, time.bMinutes, time.bSeconds);
   const std::string text = FormatClock(seconds);
   skin::ShowTime(*this, text);
   if (!VideoBar->Tracking() && !VideoBar->Dragging()) VideoBar->SetPosition(seconds);

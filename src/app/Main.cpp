@@ -252,7 +252,6 @@ void TFrm_Main::FormCreate() {
   }
 
   ReadSettings();
-  ApplicationFolder = os::ApplicationFolder();
 
   DigitStrip = QImage();
   PlayName = kInitialPlayName;
@@ -297,7 +296,7 @@ void TFrm_Main::PlaceAndSlideIn() {
   activateWindow();
   setFocus();
   ShowFormTimer->SetEnabled(true);
-  os::Os().Sound().PlaySound(ApplicationFolder + kSlideSound, os::SND_ASYNC);
+  os::Os().Sound().PlaySound(os::ApplicationFolder() + kSlideSound, os::SND_ASYNC);
 }
 
 void TFrm_Main::ShowFormTimerTimer() {

@@ -74,7 +74,6 @@ constexpr int kHintMaxWidth = 250;
 
 // Files beside the program.
 constexpr const char* kSlideSound = "ShowM.wav";
-constexpr const char* kDialogSound = "ShowF.wav";
 constexpr const char* kDefaultBookmark = "bookmark.bmk";
 
 // The slide-in and slide-out: tick period and steps per tick, and the gap between the windows.
@@ -113,8 +112,14 @@ std::string SpeedCaption(int tag);
 // The wave-output volume word for the volume bar's level and the channel bar's position
 // (0 left, 1 both, 2 right): 16 steps of 0x1111 per channel.
 std::uint32_t ChannelVolume(int volumeBarPosition, int trackBarPosition);
+constexpr int kSecondsPerHour = 3600;
+constexpr int kSecondsPerMinute = 60;
 // "01:02:03" from whole seconds.
 std::string FormatClock(long long seconds);
+// Whole seconds of a clock time; frames are not counted.
+constexpr int ClockSeconds(int hours, int minutes, int seconds) {
+  return hours * kSecondsPerHour + minutes * kSecondsPerMinute + seconds;
+}
 
 // One play-list line's record: the line's text is FileName.
 struct TPlayListItem {
@@ -123,6 +128,8 @@ struct TPlayListItem {
   bool Playable = true;
   // FilePath, a separator when it has none at its end, then FileName.
   std::string FullPath() const;
+  // A playable line for a file path: the name part and the folder part (with its separator).
+  static TPlayListItem FromPath(const std::string& path);
 };
 
 // The window's mode as the controller sees it: at most one of full screen and desktop.
@@ -319,8 +326,6 @@ class TFrm_Main : public QWidget {
   bool AtTitleStart = true;
   // The name of what is playing, shown in Label_PlayName.
   std::string PlayName = kInitialPlayName;
-  // The application folder, with a trailing separator.
-  std::string ApplicationFolder;
 
   video::TFrm_Video* Frm_Video() const { return FVideo; }
   video::TFrm_ColorSet* Frm_ColorSet() const { return FColorSet; }

@@ -31,7 +31,7 @@ bool SameLetter(char a, char b) {
 
 }  // namespace
 
-TFrm_Option::TFrm_Option(QWidget* owner) : QDialog(owner) {
+TFrm_Option::TFrm_Option(QWidget* owner) : TSlideInDialog(owner, Qt::Dialog) {
   setModal(true);
   setWindowTitle(QString::fromLatin1(kOptionCaption));
   setFixedSize(kOptionClientSize);
@@ -79,7 +79,7 @@ TFrm_Option::TFrm_Option(QWidget* owner) : QDialog(owner) {
   connect(Button_OK, &QPushButton::clicked, this, [this] { os::RunGuarded([this] { Button_OKClick(); }); });
   connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-  FSlide = new TDialogSlide(Body);
+  SetSlideBody(Body);
 }
 
 void TFrm_Option::FormShow() {
@@ -106,20 +106,6 @@ void TFrm_Option::Button_OKClick() {
   if (!written)
     os::Os().Dialogs().MessageBox(written.Reason, kDialogMessageCaption, os::MB_OK | os::MB_ICONWARNING);
   accept();
-}
-
-void TFrm_Option::showEvent(QShowEvent* event) {
-  if (!event->spontaneous()) TDialogLook::CentreOnDesktop(this);
-  QDialog::showEvent(event);
-  // A window restored from the taskbar shows again on its own; that is no new opening.
-  if (event->spontaneous()) return;
-  os::RunGuarded([this] { FormShow(); });
-  FSlide->Start();
-}
-
-void TFrm_Option::hideEvent(QHideEvent* event) {
-  FSlide->Stop();
-  QDialog::hideEvent(event);
 }
 
 }  // namespace kavoro::app

@@ -24,7 +24,7 @@ inline constexpr const char* kOptionOk = "OK";
 inline constexpr const char* kOptionCancel = "Cancel";
 inline constexpr QSize kOptionClientSize(281, 194);
 
-class TFrm_Option : public QDialog {
+class TFrm_Option : public TSlideInDialog {
   Q_OBJECT
  public:
   // Creates the dialog (hidden, modal) owned by owner, the main window (may be null); the
@@ -38,14 +38,11 @@ class TFrm_Option : public QDialog {
   // Plays the opening sound, lists the drives, selects the stored default drive (the first
   // entry when it is not listed) and shows the stored SkipIntro. Run on every opening. GUI
   // thread only.
-  void FormShow();
+  void FormShow() override;
   // Takes the selected drive (when there is one) and the check box into the settings, writes
   // all three settings, tells the user once when that fails, and closes (accepted). GUI thread
   // only.
   void Button_OKClick();
-
-  // The slide the dialog opens with. GUI thread only.
-  TDialogSlide& Slide() { return *FSlide; }
 
   // The controls, owned by the dialog.
   QWidget* Body;  // holds every control below; it is what slides in
@@ -59,15 +56,8 @@ class TFrm_Option : public QDialog {
   QPushButton* Button_OK;
   QPushButton* Button_Cancel;
 
- protected:
-  // Centres the dialog on the desktop, runs FormShow and starts the slide. GUI thread only.
-  void showEvent(QShowEvent* event) override;
-  // Ends a slide still under way. GUI thread only.
-  void hideEvent(QHideEvent* event) override;
-
  private:
   std::vector<std::string> FDriveList;
-  TDialogSlide* FSlide;  // owned by Body
 };
 
 }  // namespace kavoro::app

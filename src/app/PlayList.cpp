@@ -44,14 +44,14 @@ os::FileDialogOptions OpenDialog(const std::string& lastFolder) {
   return o;
 }
 
-// A record for a file path: its name part and its folder part.
-TPlayListItem ItemOf(const std::string& path) {
+
+}  // namespace
+
+TPlayListItem TPlayListItem::FromPath(const std::string& path) {
   const auto cut = path.find_last_of("/\\");
   if (cut == std::string::npos) return {path, std::string(), true};
   return {path.substr(cut + 1), path.substr(0, cut + 1), true};
 }
-
-}  // namespace
 
 int TFrm_Main::PlayListCount() const { return FVideo ? FVideo->PlayListBox->count() : 0; }
 
@@ -81,11 +81,11 @@ void TFrm_Main::DeletePlayListLine(int index) {
 void TFrm_Main::Menu_Main_OpenFileClick() {
   const auto files = os::Os().Dialogs().OpenFiles(OpenDialog(FOpenFolder));
   if (!files || files->empty()) return;
-  FOpenFolder = ItemOf(files->front()).FilePath;
+  FOpenFolder = TPlayListItem::FromPath(files->front()).FilePath;
   Menu_Video_StopClick();
   ClearPlayList();
   // Only the first of several chosen files is listed and played.
-  AddPlayListLine(ItemOf(files->front()));
+  AddPlayListLine(TPlayListItem::FromPath(files->front()));
   PlayPlayListLine(0);
   NotifyStateChange();
 }
@@ -104,14 +104,14 @@ void TFrm_Main::Menu_PlayListBox_PlayClick() {
 void TFrm_Main::Menu_PlayListBox_AddClick() {
   const auto files = os::Os().Dialogs().OpenFiles(OpenDialog(FOpenFolder));
   if (!files || files->empty()) return;
-  FOpenFolder = ItemOf(files->front()).FilePath;
-  for (const std::string& file : *files) AddPlayListLine(ItemOf(file));
+  FOpenFolder = TPlayListItem::FromPath(files->front()).FilePath;
+  for (const std::string& file : *files) AddPlayListLine(TPlayListItem::FromPath(file));
   if (PlayListCount() == static_cast<int>(files->size())) SelectPlayListLine(0);
   NotifyStateChange();
 }
 
 void TFrm_Main::AddToPlayList(const std::string& path) {
-  AddPlayListLine(ItemOf(path));
+  AddPlayListLine(TPlayListItem::FromPath(path));
   NotifyStateChange();
 }
 

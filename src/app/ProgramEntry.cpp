@@ -44,9 +44,9 @@ int RunPlayer(int argc, char** argv) {
   main.AttachVideo(&video, &colorSet);
   main.OnStateChange = [](TFrm_Main* window) { ReportState(*window); };
 
-  const std::string skins = main.ApplicationFolder + skin::kSkinsFolder;
+  const std::string skins = os::ApplicationFolder() + skin::kSkinsFolder;
   if (!os::Os().Drives().DirectoryExists(skins) ||
-      !skin::LoadSkin(main, video, {main.ApplicationFolder, Settings().SkinName})) {
+      !skin::LoadSkin(main, video, {os::ApplicationFolder(), Settings().SkinName})) {
     // Neither the settings are written nor the decoders removed: the player never ran.
     os::Os().Dialogs().MessageBox(kLoadSkinError, kMainWindowCaption, os::MB_OK | os::MB_ICONWARNING);
     main.DetachVideo();

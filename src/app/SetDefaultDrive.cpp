@@ -42,7 +42,7 @@ QFont FittingFont(QFont font, const QString& text, int width) {
 }  // namespace
 
 TFrm_SetDefautDrive::TFrm_SetDefautDrive()
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : TSlideInDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setModal(true);
   setWindowTitle(QString::fromLatin1(kSetDriveCaption));
   setFixedSize(kSetDriveClientSize);
@@ -60,7 +60,7 @@ TFrm_SetDefautDrive::TFrm_SetDefautDrive()
   connect(Button, &QPushButton::clicked, this, [this] { os::RunGuarded([this] { ButtonClick(); }); });
 
   FormCreate();
-  FSlide = new TDialogSlide(Body);
+  SetSlideBody(Body);
 }
 
 void TFrm_SetDefautDrive::FormCreate() {
@@ -94,20 +94,6 @@ void TFrm_SetDefautDrive::ButtonClick() {
   const std::string drive = TDialogLook::SelectedDrive(ComboBox);
   if (!drive.empty()) Settings().DefaultDrive = drive;
   accept();
-}
-
-void TFrm_SetDefautDrive::showEvent(QShowEvent* event) {
-  if (!event->spontaneous()) TDialogLook::CentreOnDesktop(this);
-  QDialog::showEvent(event);
-  // A window restored from the taskbar shows again on its own; that is no new opening.
-  if (event->spontaneous()) return;
-  os::RunGuarded([this] { FormShow(); });
-  FSlide->Start();
-}
-
-void TFrm_SetDefautDrive::hideEvent(QHideEvent* event) {
-  FSlide->Stop();
-  QDialog::hideEvent(event);
 }
 
 }  // namespace kavoro::app

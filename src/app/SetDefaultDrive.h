@@ -30,7 +30,7 @@ inline constexpr int kSetDriveLabelGap = 15;    // explanation bottom to Label2 
 inline constexpr int kSetDriveComboRaise = 3;   // the combo box stands this far above Label2
 inline constexpr int kSetDriveButtonGap = 15;   // combo box bottom to button top
 
-class TFrm_SetDefautDrive : public QDialog {
+class TFrm_SetDefautDrive : public TSlideInDialog {
   Q_OBJECT
  public:
   // Creates the dialog (hidden, modal, without close box) with no owner window: the main
@@ -46,13 +46,10 @@ class TFrm_SetDefautDrive : public QDialog {
   // GUI thread only.
   void FormCreate();
   // Plays the opening sound, lists the drives and selects the first. GUI thread only.
-  void FormShow();
+  void FormShow() override;
   // Sets DefaultDrive to the selected entry's letter (unchanged when the list is empty) and
   // closes (accepted). GUI thread only.
   void ButtonClick();
-
-  // The slide the dialog opens with. GUI thread only.
-  TDialogSlide& Slide() { return *FSlide; }
 
   // The controls, owned by the dialog.
   QWidget* Body;  // holds every control below; it is what slides in
@@ -61,15 +58,8 @@ class TFrm_SetDefautDrive : public QDialog {
   QComboBox* ComboBox;
   QPushButton* Button;
 
- protected:
-  // Centres the dialog on the desktop, runs FormShow and starts the slide. GUI thread only.
-  void showEvent(QShowEvent* event) override;
-  // Ends a slide still under way. GUI thread only.
-  void hideEvent(QHideEvent* event) override;
-
  private:
   std::vector<std::string> FDriveList;
-  TDialogSlide* FSlide;  // owned by Body
 };
 
 }  // namespace kavoro::app

@@ -6,6 +6,7 @@
 
 #include "app/Main.h"
 #include "app/Settings.h"
+#include "platform/os/Application.h"
 #include "platform/os/Platform.h"
 #include "skin/SkinLoader.h"
 #include "util/ThdTimer.h"
@@ -30,7 +31,7 @@ void TFrm_Main::Menu_Main_SelectSkinsPopup() {
   menu->clear();
   // Hidden and system folders are passed over by the listing itself.
   for (const os::DirEntry& entry :
-       os::Os().Drives().ListFolder(ApplicationFolder + skin::kSkinsFolder, false)) {
+       os::Os().Drives().ListFolder(os::ApplicationFolder() + skin::kSkinsFolder, false)) {
     if (!entry.IsDirectory() || entry.name == kCurrentFolder || entry.name == kParentFolder) continue;
     QAction* item = menu->addAction(QString::fromStdString(entry.name));
     item->setCheckable(true);
@@ -42,7 +43,7 @@ void TFrm_Main::Menu_Main_SelectSkinsPopup() {
 
 void TFrm_Main::SelectSkinClick(const std::string& name) {
   if (name == Settings().SkinName) return;
-  if (!os::Os().Drives().DirectoryExists(ApplicationFolder + skin::kSkinsFolder)) {
+  if (!os::Os().Drives().DirectoryExists(os::ApplicationFolder() + skin::kSkinsFolder)) {
     SayLoadSkinError();
     // The player ends here, saving the skin it had.
     Button_CloseClick();
@@ -50,7 +51,7 @@ void TFrm_Main::SelectSkinClick(const std::string& name) {
   }
   Settings().SkinName = name;
   SelectSkinTimer->SetEnabled(true);
-  os::Os().Sound().PlaySound(ApplicationFolder + kSlideSound, os::SND_ASYNC);
+  os::Os().Sound().PlaySound(os::ApplicationFolder() + kSlideSound, os::SND_ASYNC);
 }
 
 void TFrm_Main::SelectSkinTimerTimer() {
@@ -68,7 +69,7 @@ void TFrm_Main::SelectSkinTimerTimer() {
   SelectSkinTimer->SetEnabled(false);
   // A slide-in still running would pull the windows back while the new skin loads.
   ShowFormTimer->SetEnabled(false);
-  if (!FVideo || !skin::LoadSkin(*this, *FVideo, {ApplicationFolder, Settings().SkinName})) {
+  if (!FVideo || !skin::LoadSkin(*this, *FVideo, {os::ApplicationFolder(), Settings().SkinName})) {
     Settings().SkinName = kDefaultSkinName;
     SayLoadSkinError();
     // The next start uses the skin "Default".

@@ -36,23 +36,6 @@ constexpr int kLeftChannel = 0;
 constexpr int kRightChannel = 2;
 constexpr int kChannelShift = 16;
 constexpr long long kUnitsPerSecond = 10'000'000;  // 100-ns units
-constexpr int kSecondsPerHour = 3600;
-constexpr int kSecondsPerMinute = 60;
-constexpr const char* kCannotPlay = "Cannot play \"%s\".\n%s";
-
-// The file name part and the folder part (with its separator) of a path.
-std::pair<std::string, std::string> SplitPath(const std::string& path) {
-  const auto cut = path.find_last_of("/\\");
-  if (cut == std::string::npos) return {path, std::string()};
-  return {path.substr(cut + 1), path.substr(0, cut + 1)};
-}
-
-std::string Format(const char* pattern, const std::string& a, const std::string& b) {
-  const int size = std::snprintf(nullptr, 0, pattern, a.c_str(), b.c_str());
-  std::string out(static_cast<std::size_t>(size), '\0');
-  std::snprintf(out.data(), out.size() + 1, pattern, a.c_str(), b.c_str());
-  return out;
-}
 
 void ShowError(const std::string& text) {
   os::Os().Dialogs().MessageBox(text, kErrorCaption, os::MB_OK);
@@ -117,7 +100,7 @@ bool TFrm_Main::PlayFile(const std::string& path) {
   FilterGraph->Play();
   if (FVideo) FVideo->VideoPanel->show();
   Label_PlayState->SetCaption(QString::fromLatin1(kStatePlaying));
-  PlayName = SplitPath(path).first;
+  PlayName = TPlayListItem::FromPath(path).FileName;
   skin::ShowPlayName(*this, PlayName);
   VideoBar->SetPosition(0);
   SpeedChanged = false;
@@ -142,7 +125,7 @@ void TFrm_Main::PlayPlayListLine(int index) {
 }
 
 void TFrm_Main::SkipUnplayable(int index, const std::string& path, const std::string& reason) {
-  os::Os().Dialogs().MessageBox(Format(kCannotPlay, SplitPath(path).first, reason),
+  os::Os().Dialogs().MessageBox("Cannot play \"" + TPlayListItem::FromPath(path).FileName + "\".\n" + reason,
                                 kMainWindowCaption, os::MB_OK | os::MB_ICONWARNING);
   // Every line tried once without success: the list holds nothing playable.
   ++FFailedInARow;

@@ -6,12 +6,14 @@
 #include <QMenu>
 
 #include "app/About.h"
+#include "app/DialogLook.h"
 #include "app/HelpFile.h"
 #include "app/Label.h"
 #include "app/Main.h"
 #include "app/Option.h"
 #include "controls/VeskoImageButton.h"
 #include "media/FilterGraph.h"
+#include "platform/os/Application.h"
 #include "platform/os/Platform.h"
 #include "system/MasterMute.h"
 #include "video/ColorSet.h"
@@ -94,12 +96,12 @@ void TFrm_Main::Menu_Main_OptionClick() {
 
 void TFrm_Main::Menu_Main_AboutClick() {
   TFrm_About about(this);
-  os::Os().Sound().PlaySound(ApplicationFolder + kDialogSound, os::SND_ASYNC);
+  TDialogLook::PlayShowSound();
   about.exec();
 }
 
 void TFrm_Main::Menu_Main_HelpClick() {
-  os::Os().Shell().ShellExecute("open", ApplicationFolder + kHelpFileName, "", "", os::SW_SHOWNORMAL);
+  os::Os().Shell().ShellExecute("open", os::ApplicationFolder() + kHelpFileName, "", "", os::SW_SHOWNORMAL);
 }
 
 void TFrm_Main::Button_MainMenuClick() { Menu_Main->popup(QCursor::pos()); }

@@ -62,7 +62,6 @@ class PlayerTest : public GraphTest {
     for (char letter = 'D'; letter <= 'Z'; ++letter)
       if (os::Sim().Drives().GetDriveType(os::DriveRoot(letter)) == os::DRIVE_CDROM)
         main->DriveList.push_back(os::DriveRoot(letter));
-    main->ApplicationFolder = appFolder;
   }
   void OpenDvd() {
     AddDvdDrive('E');

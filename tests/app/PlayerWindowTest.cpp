@@ -68,7 +68,6 @@ TEST_F(PlayerTest, DecodersAreInstalledOnceBeforeTheFirstGraph) {
 TEST_F(PlayerTest, PlaceAndSlideInMovesBothWindowsToTheMiddle) {
   main->resize(550, 200);
   video->resize(340, 290);
-  main->ApplicationFolder = appFolder;
   main->PlaceAndSlideIn();
   main->ShowFormTimer->SetEnabled(false);  // ticks are run by hand here
   const int w = os::Sim().Screens().ScreenWidth(), h = os::Sim().Screens().ScreenHeight();
@@ -310,7 +309,6 @@ class SkinSwitchTest : public PlayerTest {
     drives.AddFolder(appFolder + "Skins/Capsule");
     drives.AddFolder(appFolder + "Skins/Secret", os::FILE_ATTRIBUTE_HIDDEN);
     drives.AddFile(appFolder + "Skins/readme.txt", 10);
-    main->ApplicationFolder = appFolder;
     ASSERT_TRUE(skin::LoadSkin(*main, *video, {appFolder, "Default"}));
     main->move(300, 200);
     video->move(300, 0);

@@ -7,6 +7,7 @@
 #   E2E_APP_DIR   the application folder (kavoro, Skins/)
 #   E2E_OUT       a folder for the logs and the screenshots
 #   STATE_FILE    the file the player reports its state in
+#   (use_private_home sets E2E_OUT and STATE_FILE together with a home of its own)
 #   VIDEO_WIN     the video window's id, for the disc helpers
 
 E2E_SCREEN_WIDTH=1280
@@ -22,6 +23,29 @@ XVFB_PID=""
 KAVORO_PID=""
 E2E_STEP="setup"
 E2E_STARTED_PIDS=()
+
+# Makes the configuration folder and the runtime folder, which Qt insists is the user's alone.
+make_private_folders() {
+  : "${XDG_CONFIG_HOME:?}" "${XDG_RUNTIME_DIR:?}"
+  mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/kavoro"
+  chmod 0700 "$XDG_RUNTIME_DIR"
+}
+
+# A fresh output folder OUT with a settings home of its own inside, never the user's: sets
+# E2E_OUT, STATE_FILE, HOME and the XDG folders.
+use_private_home() {
+  E2E_OUT="$1"
+  rm -rf "$E2E_OUT"
+  mkdir -p "$E2E_OUT"
+  STATE_FILE="$E2E_OUT/state.txt"
+  local home="$E2E_OUT/home"
+  export HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
+    XDG_RUNTIME_DIR="$home/run" XDG_CACHE_HOME="$home/cache"
+  make_private_folders
+}
+
+# Binds a disc image or DVD folder (an absolute path) as drive E: in the player's drives file.
+bind_disc_as_e() { printf '[Drives]\nE=%s\n' "$1" >"$XDG_CONFIG_HOME/kavoro/drives.ini"; }
 
 log() { printf '[%s] %s\n' "$(date +%H:%M:%S.%3N)" "$*"; }
 

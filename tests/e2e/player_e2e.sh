@@ -39,13 +39,10 @@ MIN_MENU_SHARE=0.3
 need_tools Xvfb xdotool xdpyinfo xwininfo import convert identify ffmpeg
 [[ -x "$E2E_APP_DIR/kavoro" ]] || fail "no program $E2E_APP_DIR/kavoro"
 [[ -f "$DISC" ]] || fail "no disc image $DISC"
-: "${XDG_CONFIG_HOME:?}" "${XDG_RUNTIME_DIR:?}"
-mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
-chmod 0700 "$XDG_RUNTIME_DIR"     # Qt refuses a runtime folder others can read
 CONFIG="$XDG_CONFIG_HOME/kavoro"
 rm -rf "$CONFIG"
-mkdir -p "$CONFIG"
-printf '[Drives]\nE=%s\n' "$(cd "$(dirname "$DISC")" && pwd)/$(basename "$DISC")" >"$CONFIG/drives.ini"
+make_private_folders
+bind_disc_as_e "$(cd "$(dirname "$DISC")" && pwd)/$(basename "$DISC")"
 SETTINGS_FILE="$CONFIG/HKEY_LOCAL_MACHINE.reg"   # the player keeps its settings machine-wide
 
 start_xvfb
