@@ -59,7 +59,18 @@ HRESULT AudioRenderer::SetClockScheduling(BOOL waitForClock) {
   return S_OK;
 }
 
-HRESULT AudioRenderer::HasDevice() { return device_.IsOpen() ? S_OK : S_FALSE; }
+// Any thread: the streaming thread may close the device (a write failed) at any moment.
+HRESULT AudioRenderer::HasDevice() { return hasDevice_ ? S_OK : S_FALSE; }
+
+void AudioRenderer::OpenDevice() {
+  device_.ClearAbort();
+  hasDevice_ = device_.Open(AlsaOutput::DeviceName(), format_.channels, format_.sampleRate);
+}
+
+void AudioRenderer::CloseDevice() {
+  hasDevice_ = false;
+  device_.Close();
+}
 
 HRESULT AudioRenderer::CheckMediaType(const AM_MEDIA_TYPE& type) {
   PcmFormat f;
@@ -72,18 +83,17 @@ HRESULT AudioRenderer::OnConnected(const AM_MEDIA_TYPE& type) {
 
 HRESULT AudioRenderer::OnPause(FILTER_STATE from) {
   if (from == State_Stopped && IsConnected()) {
-    device_.ClearAbort();
-    const bool opened = device_.Open(AlsaOutput::DeviceName(), format_.channels, format_.sampleRate);
+    OpenDevice();
     // With a device, blocks are written as the device takes them; without one, each waits
     // for its time.
-    SetScheduling(scheduling_ && !opened);
+    SetScheduling(scheduling_ && !hasDevice_);
   }
   return BaseRenderer::OnPause(from);
 }
 
 HRESULT AudioRenderer::OnStop() {
   HRESULT hr = BaseRenderer::OnStop();
-  device_.Close();
+  CloseDevice();
   return hr;
 }
 
@@ -149,7 +159,7 @@ HRESULT AudioRenderer::Render(IMediaSample* sample, REFERENCE_TIME) {
       if (device_.Aborted()) return S_FALSE;
       // The device failed for good: say so and go on by the clock, so the stream still
       // reaches its end instead of stalling.
-      device_.Close();
+      CloseDevice();
       SetScheduling(scheduling_);
       NotifyEvent(EC_SNDDEV_OUT_ERROR, kSoundDeviceWriteError, 0);
       return S_OK;

@@ -3,6 +3,7 @@
 // applied per channel, and offers the graph its clock. With a device, the clock follows what
 // the device has played; without one (no sound card, or KAVORO_AUDIO_DEVICE=none) the
 // renderer takes each block at its time on the machine's clock, so playback keeps real time.
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -56,12 +57,17 @@ class AudioRenderer final : public AddInterfaces<BaseRenderer, IAudioTap, IRende
   // Stream time advances 1/rate as fast as the sound when the rate is not 1; resampling by
   // the rate keeps the device's pace.
   const std::int16_t* Resample(const std::int16_t* in, int frames, double rate, int* outFrames);
+  // Opens or closes the device and publishes whether there is one (HasDevice).
+  void OpenDevice();
+  void CloseDevice();
 
   ComPtr<AudioClock> clock_;
   // application thread, while stopped
   PcmFormat format_;
   AudioTapFn tap_;
   bool scheduling_ = true;
+  // any thread: whether device_ is open, for HasDevice; device_ itself is not read there
+  std::atomic<bool> hasDevice_{false};
   // streaming thread (and OnPause/OnStop while it does not run)
   AlsaOutput device_;
   std::vector<std::int16_t> scratch_;
