@@ -282,6 +282,23 @@ TEST_F(LinuxRegistryTest, FolderThatCannotBeCreatedFailsWritesAndReadsGoOn) {
   EXPECT_TRUE(r.SubKeyNames(HKEY_CURRENT_USER, "").empty());
 }
 
+// The folder's sync after the rename fails (as on a disk that went bad under it): the new
+// file is in place and every reader sees it, so the write reports success.
+TEST_F(LinuxRegistryTest, AWriteIsDoneOnceItsFileIsInPlaceEvenWhenTheFolderSyncFails) {
+  struct SyncFails : LinuxRegistry {
+    using LinuxRegistry::LinuxRegistry;
+    int syncs = 0;
+    bool SyncFolder(int) override {
+      ++syncs;
+      return false;
+    }
+  } r(folder_);
+  EXPECT_TRUE(r.WriteValue(HKEY_CURRENT_USER, "K", "v", std::uint32_t{7}));
+  EXPECT_EQ(r.syncs, 1);
+  EXPECT_EQ(LinuxRegistry(folder_).ReadValue(HKEY_CURRENT_USER, "K", "v"),
+            RegValue(std::uint32_t{7}));
+}
+
 // Runs `body` in a process without the right to write the folder: this one when it is not
 // root (root writes everywhere), else a child that drops to the "nobody" user. The result is
 // the body's; -1 when no such process can be had.

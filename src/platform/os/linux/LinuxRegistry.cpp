@@ -156,15 +156,21 @@ bool LinuxRegistry::WriteFile(Store& store, const RegistryTree& tree) {
     ::unlink(temp.c_str());
     return false;
   }
-  // Make the rename itself durable.
+  // From here the new file is the store. Making the rename durable is best effort: a failed
+  // folder sync must not report as failed a write that every reader already sees.
   Fd dir(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.fd >= 0 && ::fsync(dir.fd) != 0 && errno != EINVAL) ok = false;
+  if (dir.fd >= 0) SyncFolder(dir.fd);
   store.tree = tree;
   FromStat(store.id, st);
   store.damaged = false;
   store.unreadable = false;
   store.loaded = true;
-  return ok;
+  return true;
+}
+
+bool LinuxRegistry::SyncFolder(int folderFd) {
+  // Some file systems cannot sync a folder (EINVAL); that is no failure.
+  return ::fsync(folderFd) == 0 || errno == EINVAL;
 }
 
 template <class F>

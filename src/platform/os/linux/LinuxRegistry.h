@@ -5,7 +5,9 @@
 //
 // - Every write is a read-modify-write under an exclusive flock on NAME.reg.lock beside the
 //   store, on the file as it is on disk at that moment, written to a temp file in the same
-//   folder, fsynced and renamed over the store (then the folder is fsynced).
+//   folder, fsynced and renamed over the store (then the folder is fsynced). Once the rename
+//   is done the write is reported as done: the new file is what every reader sees, even when
+//   the folder's sync fails afterwards.
 // - Reads stat the file and reload it when its identity (device, inode, size, mtime) changed.
 // - A damaged file reads tolerantly (unreadable entries are missing). Before the first write
 //   over it, it is kept aside as NAME.reg.damaged-YYYYMMDD-HHMMSS[-N] (a hard link, so the
@@ -39,6 +41,11 @@ class LinuxRegistry : public IRegistry {
   std::vector<std::string> SubKeyNames(RootKey root, std::string_view path) override;
 
   const std::string& Folder() const { return folder_; }
+
+ protected:
+  // Makes the folder's entries (the rename) durable; false when the system refused. Called
+  // under the store's file lock.
+  virtual bool SyncFolder(int folderFd);
 
  private:
   struct FileId {
