@@ -1,9 +1,12 @@
 // DVD bookmarks: the navigator's state saved into a compound file with one stream "BookMark"
 // and put back from it.
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 
 #include "GraphTestSupport.h"
 #include "platform/com/storage/Storage.h"
@@ -102,6 +105,56 @@ TEST_F(BookmarkTest, FailedSaveReportsAndKeepsTheOldBookmark) {
   ActivateDvd();
   EXPECT_TRUE(FAILED(graph->SaveDvdBookmark(path)));
   EXPECT_FALSE(Exists());
+}
+
+// While it lives, files of this process cannot grow past `bytes` (as on a full disk): writes
+// beyond fail with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lower = old_;
+    lower.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lower);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int) = SIG_DFL;
+};
+
+std::string Contents(const std::string& path) {
+  std::ostringstream s;
+  s << std::ifstream(path, std::ios::binary).rdbuf();
+  return s.str();
+}
+
+// A disk that fills while the bookmark is written: the save fails and the old bookmark is
+// there byte for byte, still restorable.
+TEST_F(BookmarkTest, ASaveOntoAFullDiskFailsAndKeepsTheOldBookmark) {
+  constexpr rlim_t kRoomLeft = 700;  // less than the smallest compound file
+  ActivateDvd();
+  dvd->navigator->place = 7;
+  ASSERT_EQ(graph->SaveDvdBookmark(path), S_OK);
+  const std::string before = Contents(path);
+  ASSERT_GT(before.size(), kRoomLeft);
+
+  dvd->navigator->place = 9;
+  HRESULT saved = S_OK;
+  {
+    FileSizeLimit full(kRoomLeft);
+    saved = graph->SaveDvdBookmark(path);
+  }
+  EXPECT_TRUE(FAILED(saved));
+  EXPECT_EQ(Contents(path), before);
+  Rebuild();
+  EXPECT_EQ(graph->RestoreDvdBookmark(path), S_OK);
+  EXPECT_EQ(dvd->navigator->place, 7u);
 }
 
 TEST_F(BookmarkTest, UnreadableFilesAndMissingControlRestoreNothing) {
