@@ -13,7 +13,9 @@ labels=("$@")
 label_regex="^($(IFS='|'; echo "${labels[*]}"))\$"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVORO_TSAN=ON >/dev/null
 # Everything, so the tests of any label find their programs (and the tools some tests run).
-cmake --build "$build" -j"${KAVORO_JOBS:-2}"
+# The build runs its own instrumented tools (the skin and sound makers), under the same
+# suppressions.
+TSAN_OPTIONS="suppressions=$root/scripts/tsan.supp" cmake --build "$build" -j"${KAVORO_JOBS:-2}"
 logs="$build/tsan-logs"
 rm -rf "$logs"
 mkdir -p "$logs"
