@@ -175,6 +175,10 @@ HRESULT VideoDecoder::Process(IMediaSample* in) {
   const std::int64_t at = packet_->pts != AV_NOPTS_VALUE ? packet_->pts : packet_->dts;
   if (watch_.Input(at != AV_NOPTS_VALUE ? std::optional<REFERENCE_TIME>(at) : std::nullopt))
     ReportUndecodable();
+  // A picture that lies wholly before the segment start (decoded from the key frame before
+  // a seek target) is never shown: when nothing refers to it either, it need not be decoded.
+  const bool beforeStart = timed == S_OK && end <= 0;
+  codec_->skip_frame = beforeStart ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
   int err = avcodec_send_packet(codec_.get(), packet_.get());
   av_packet_unref(packet_.get());
   // A damaged packet is skipped: the decoder picks up at the next good one.
