@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Plays damaged files with kavoro-bench as a checker (exit codes in tools/kavoro-bench/FileBench.h)
 # and checks that it never hangs, ends files that cannot play in an error, plays on through
-# what can be played, and passes good files.
+# what can be played, passes good files and calls a playback that presents nothing a stall.
 # Usage: bench-damaged-check.sh BENCH MAKE-DAMAGED-FILES DIR
 set -uo pipefail
 bench=$1 maker=$2 dir=$3
@@ -51,6 +51,9 @@ check novideo.mkv 0 0 0
 grep -q '^undecodable=Video' <<<"$err" || fail "novideo.mkv: the video stream is not reported"
 # An MP4 cut before its index cannot be opened.
 check cut.mp4 2
+# A 30 s hole in the timestamps, in real time: nothing comes for 10 s, which is a stall.
+check gap.mkv 3 "" "" --realtime
+grep -q '^stalled$' <<<"$out" || fail "gap.mkv: no stalled line"
 
 if (( failures > 0 )); then
   echo "$failures check(s) failed" >&2

@@ -9,6 +9,8 @@
 #   novideo.mkv      the same with the sound intact
 #   cut.mp4          an MP4 whose index follows the data, cut at 60 % of its length: the index
 #                    is gone
+#   gap.mkv          2 s of picture whose timestamps jump 30 s ahead after the first second:
+#                    played in real time, nothing is presented for 30 s
 set -euo pipefail
 dir=$1
 mkdir -p "$dir"
@@ -49,3 +51,5 @@ cut() {  # cut OUT: an MP4 with its index at the end, cut before the index
   rm -f "$dir/whole.mp4"
 }
 make cut.mp4 cut
+make gap.mkv ff -f lavfi -i "testsrc2=s=160x120:r=25:d=2" -vf "setpts=PTS+gte(T\,1)*30/TB" \
+  -an -c:v mpeg4 -f matroska
