@@ -279,8 +279,14 @@ void FileSource::Demux() {
     }
     const std::int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
     std::unique_lock g(queueLock_);
+    auto allEnded = [&] {
+      return std::all_of(streams_.begin(), streams_.end(),
+                         [](auto& x) { return x->ended || !x->pin->IsConnected(); });
+    };
     if (s->ended) {
+      // Given up or past its stop: nothing more to read once every stream is.
       av_packet_unref(packet.get());
+      if (allEnded()) return;
       continue;
     }
     if (stop >= 0 && ts != AV_NOPTS_VALUE && ToReference(ts, s->timeBase) >= stop) {
@@ -288,10 +294,7 @@ void FileSource::Demux() {
       s->ended = true;
       queueChanged_.notify_all();
       av_packet_unref(packet.get());
-      if (std::all_of(streams_.begin(), streams_.end(), [](auto& x) {
-            return x->ended || !x->pin->IsConnected();
-          }))
-        return;
+      if (allEnded()) return;
       continue;
     }
     queueChanged_.wait(g, [&] { return quit_ || !MustWait(*s); });
