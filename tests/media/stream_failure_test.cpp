@@ -9,6 +9,7 @@
 
 #include "FakeFilters.h"
 #include "MediaTestSupport.h"
+#include "platform/media/DecodeWatch.h"
 #include "platform/media/Enumerators.h"
 #include "platform/media/IAudioTap.h"
 #include "platform/media/IDecodeStatistics.h"
@@ -201,6 +202,52 @@ INSTANTIATE_TEST_SUITE_P(Files, UndecodableTest, ::testing::ValuesIn(kUndecodabl
                            std::string n = info.param.file;
                            return n.substr(0, n.find('.'));
                          });
+
+// The decoders' rule on its own: a stream is reported once a run, when a whole second of its
+// input (by the input's times) brought nothing out, or at its end when nothing ever came out.
+TEST(DecodeWatchTest, ReportsASecondWithoutOutputOnceARun) {
+  constexpr REFERENCE_TIME ms = kUnitsPerMillisecond;
+  struct Step {
+    char what;  // 'i' input at `at` (-1: untimed), 'o' output, 'r' reset, 'e' end
+    REFERENCE_TIME at;
+    bool reported;  // what Input or EndsUndecodable answers
+  };
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+  };
+  const Case cases[] = {
+      {"silent from the start",
+       {{'i', 0, false}, {'i', 960 * ms, false}, {'i', 1000 * ms, true}, {'i', 1040 * ms, false},
+        {'e', 0, false}}},
+      {"silent after some output",
+       {{'i', 0, false}, {'o', 0, false}, {'i', 400 * ms, false}, {'i', 1360 * ms, false},
+        {'i', 1400 * ms, true}}},
+      {"output in time every time",
+       {{'i', 0, false}, {'i', 900 * ms, false}, {'o', 0, false}, {'i', 1800 * ms, false},
+        {'o', 0, false}, {'i', 2700 * ms, false}, {'e', 0, false}}},
+      {"untimed input: only the end tells",
+       {{'i', -1, false}, {'i', -1, false}, {'e', 0, true}, {'e', 0, false}}},
+      {"a seek starts a new run",
+       {{'i', 0, false}, {'i', 1000 * ms, true}, {'r', 0, false}, {'i', 5000 * ms, false},
+        {'i', 6000 * ms, true}}},
+      {"no input, no report", {{'e', 0, false}}},
+  };
+  for (const Case& c : cases) {
+    media::DecodeWatch watch;
+    for (std::size_t i = 0; i < c.steps.size(); ++i) {
+      const Step& s = c.steps[i];
+      bool got = false;
+      switch (s.what) {
+        case 'i': got = watch.Input(s.at < 0 ? std::nullopt : std::optional(s.at)); break;
+        case 'o': watch.Output(); break;
+        case 'r': watch.Reset(); break;
+        case 'e': got = watch.EndsUndecodable(); break;
+      }
+      EXPECT_EQ(got, s.reported) << c.name << ", step " << i;
+    }
+  }
+}
 
 TEST_F(StreamFailureTest, AFailedSeekIsReportedAndDoesNotClaimTheTarget) {
   // The file is cut short under the open source: the demuxer cannot find the target.
