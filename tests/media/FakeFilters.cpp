@@ -98,7 +98,7 @@ class FakeTransform final : public media::TransformFilter {
 class FailingPassThrough final : public media::TransformFilter {
  public:
   FailingPassThrough(int pass, HRESULT failure, int failRunFrom)
-      : TransformFilter(CLSID_FakeAtoB, "In", "Out"), pass_(pass), failure_(failure),
+      : TransformFilter(CLSID_FakeFailing, "In", "Out"), pass_(pass), failure_(failure),
         failRunFrom_(failRunFrom) {}
 
  protected:

@@ -17,6 +17,7 @@ constexpr CLSID CLSID_FakeSource = MakeGuid(0x7E57F001, 0, 0, 1, 2, 3, 4, 5, 6, 
 constexpr CLSID CLSID_FakeSink = MakeGuid(0x7E57F002, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8);
 constexpr CLSID CLSID_FakeAtoB = MakeGuid(0x7E57F003, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8);
 constexpr CLSID CLSID_FakeAtoC = MakeGuid(0x7E57F004, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8);
+constexpr CLSID CLSID_FakeFailing = MakeGuid(0x7E57F005, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8);
 
 AM_MEDIA_TYPE FakeType(const GUID& subtype);
 
