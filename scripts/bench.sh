@@ -10,6 +10,12 @@
 #                                            peak resident memory
 #   kavoro-bench --realtime --fullscreen     the same through the player's video control, full
 #     1920x1080 FILE under a 1920x1080 Xvfb  screen, the picture keyed and scaled to the screen
+#   kavoro-bench --seek FILE                 20 seeks spread over the file, half paused, half
+#                                            playing: median and worst time to the target's
+#                                            picture, and how far its time lies from the target;
+#                                            also on a 60 s 1280x720 H.264 file (libx264 with its
+#                                            default 250-picture key frame interval), made once
+#                                            when ffmpeg has libx264
 # and prints them side by side with the targets.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -19,6 +25,17 @@ bench="$build/app/kavoro-bench"
 out="$build/bench"
 mkdir -p "$out"
 file="$out/dvd-60s.mpg"
+
+h264="$out/h264-720p-60s.mp4"
+if [[ ! -s "$h264" ]] && ffmpeg -hide_banner -encoders 2>/dev/null | grep -q libx264; then
+  echo "making $h264 ..."
+  ffmpeg -nostdin -v error -y \
+    -f lavfi -i "testsrc2=s=1280x720:r=25:d=60" \
+    -f lavfi -i "sine=f=440:d=60:sample_rate=48000" \
+    -ac 2 -c:v libx264 -preset veryfast -g 250 -bf 3 -c:a aac -b:a 128k -movflags +faststart \
+    -f mp4 "$h264.part"
+  mv "$h264.part" "$h264"
+fi
 
 if [[ ! -s "$file" ]]; then
   echo "making $file ..."
@@ -63,6 +80,16 @@ echo "kavoro-bench --realtime --fullscreen 1920x1080 (under a 1920x1080 Xvfb) ..
 xvfb-run -a -s "-screen 0 1920x1080x24" /usr/bin/time -v -o "$out/fullscreen.time" \
   "$bench" --realtime --fullscreen 1920x1080 "$file" > "$out/fullscreen.time.out" 2>&1
 
+echo "kavoro-bench --seek ..."
+"$bench" --seek "$file" > "$out/seek.out" 2> "$out/seek.err" || true
+seek_line=$(tail -n 1 "$out/seek.out")
+seek_h264_line="no libx264 in this ffmpeg: the H.264 file was not made"
+if [[ -s "$h264" ]]; then
+  echo "kavoro-bench --seek (720p H.264) ..."
+  "$bench" --seek "$h264" > "$out/seek-h264.out" 2> "$out/seek-h264.err" || true
+  seek_h264_line=$(tail -n 1 "$out/seek-h264.out")
+fi
+
 ff_wall=$(seconds "$out/ffmpeg.time"); ff_cpu=$(cpu "$out/ffmpeg.time")
 kb_line=$(tail -n 1 "$out/bench.time.out")
 kb_play=$(field wall "$kb_line"); kb_frames=$(field frames "$kb_line")
@@ -94,3 +121,5 @@ echo "wall kavoro-bench / ffmpeg: ${ratio}x, whole processes (target <= 1.3x); p
 echo "realtime: dropped ${rt_dropped} frames (target 0), CPU ${share} % of one core (target < 20 %)"
 echo "full screen 1920x1080: dropped ${fs_dropped} frames (target 0), CPU ${fs_share} % of one core (target < 15 %)"
 echo "peak resident: ${kb_rss} MB, realtime ${rt_rss} MB (target < 150 MB)"
+echo "seeks, DVD-sized MPEG-2: $seek_line (target: median < 100 ms, error within a frame)"
+echo "seeks, 720p H.264:       $seek_h264_line (target: median < 100 ms, error within a frame)"

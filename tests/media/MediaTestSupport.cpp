@@ -76,6 +76,14 @@ void Make(const std::string& name, const std::string& path) {
     else if (ext == "wav") cmd += "-f lavfi -i sine=f=440:d=1 -c:a pcm_s16le -f wav ";
     else if (!codecs.empty()) cmd += in + codecs;
     else FAIL() << "no such format " << ext;
+  } else if (name == "undecodable.mkv" || name == "novideo.mkv") {
+    // Three seconds of moving picture and a tone whose packets (every byte; video only for
+    // "novideo") the noise filter overwrote: the container and stream headers stay intact.
+    const bool audioToo = name == "undecodable.mkv";
+    cmd += "-f lavfi -i testsrc2=s=64x48:r=25:d=3 -f lavfi -i sine=f=440:d=3:sample_rate=48000 "
+           "-ac 2 -c:v mpeg4 -c:a mp2 -bsf:v noise=amount=1 ";
+    if (audioToo) cmd += "-bsf:a noise=amount=1 ";
+    cmd += "-f matroska ";
   } else if (name == "cdxa.dat") {
     // A Video CD track as the disc holds it: RIFF/CDXA around raw mode-2 sectors.
     const std::string mpeg = ReadFile(Fixture("format.dat"));

@@ -30,6 +30,9 @@ namespace kavoro::testing {
 //   "format.EXT"  1 s of red picture and a tone in the container of EXT: vob, avi, mpg, dat
 //                 (plain MPEG), wmv, asf, mov; sound only for mp3 and wav.
 //   "tune.mid"    a MIDI file: one piano note held for 1 s.
+//   "undecodable.mkv" MPEG-4 video 64x48 at 25 fps and MP2 sound, 3 s, every byte of every
+//                 packet overwritten: nothing decodes, the headers are intact.
+//   "novideo.mkv" the same with the sound intact: only the video never decodes.
 //   "cdxa.dat"    format.dat wrapped as a Video CD keeps it: RIFF/CDXA around mode-2 sectors.
 std::string Fixture(const std::string& name);
 // Writes `bytes` into the fixture folder and returns the path.

@@ -93,6 +93,7 @@ HRESULT BaseRenderer::ReceiveSample(IMediaSample* sample) {
   std::unique_lock g(m_);
   if (MustAbandon()) return S_FALSE;
   if (eos_) return VFW_E_SAMPLE_REJECTED_EOS;
+  received_ = true;
   REFERENCE_TIME start = 0, end = 0;
   const bool timed = SUCCEEDED(sample->GetTime(&start, &end));
   if (State() == State_Paused && !presented_) {
@@ -133,8 +134,9 @@ HRESULT BaseRenderer::EndOfStream() {
   if (!WaitUntil(g, lastEnd_.value_or(0), &lateness)) return S_OK;
   if (!completeSent_) {
     completeSent_ = true;
+    const HRESULT result = received_ ? S_OK : S_FALSE;
     g.unlock();
-    NotifyEvent(EC_COMPLETE, S_OK, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this)));
+    NotifyEvent(EC_COMPLETE, result, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this)));
   }
   return S_OK;
 }
@@ -148,7 +150,7 @@ void BaseRenderer::EndFlush() {
   std::lock_guard s(streaming_);
   ResetStream();
   std::lock_guard g(m_);
-  prerolled_ = presented_ = eos_ = completeSent_ = false;
+  prerolled_ = presented_ = received_ = eos_ = completeSent_ = false;
   lastEnd_.reset();
 }
 
@@ -158,7 +160,7 @@ HRESULT BaseRenderer::OnStop() {
   std::lock_guard s(streaming_);
   ResetStream();
   std::lock_guard g(m_);
-  prerolled_ = presented_ = eos_ = completeSent_ = false;
+  prerolled_ = presented_ = received_ = eos_ = completeSent_ = false;
   lastEnd_.reset();
   return S_OK;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // A filter with one input that presents samples at their time on the graph's clock: it holds
 // the first sample while paused (preroll), waits for each sample's start time while running,
-// and reports EC_COMPLETE once the last sample's end time has passed after end of stream.
+// and reports EC_COMPLETE once the last sample's end time has passed after end of stream
+// (with S_FALSE as its result when no sample came since the last stop or flush).
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -70,6 +71,7 @@ class BaseRenderer : public BaseFilter {
   bool schedule_ = true;
   bool prerolled_ = false;  // a sample or end of stream arrived since stop or flush
   bool presented_ = false;  // something was shown since stop or flush
+  bool received_ = false;   // a sample came since stop or flush
   bool eos_ = false;
   bool completeSent_ = false;
   std::optional<REFERENCE_TIME> lastEnd_;  // stream time where the last sample ends

@@ -5,9 +5,12 @@
 
 namespace kavoro {
 
-constexpr LONG EC_COMPLETE = 0x01;                    // p1 result, p2 the renderer (0 when all)
+constexpr LONG EC_COMPLETE = 0x01;                    // p1 result, p2 the renderer (0 when all);
+                                                      // a renderer's p1 is S_FALSE when its
+                                                      // stream brought it nothing
 constexpr LONG EC_USERABORT = 0x02;
-constexpr LONG EC_ERRORABORT = 0x03;                  // p1 result
+constexpr LONG EC_ERRORABORT = 0x03;                  // p1 result; no EC_COMPLETE follows in
+                                                      // the same run
 constexpr LONG EC_TIME = 0x04;
 constexpr LONG EC_REPAINT = 0x05;
 constexpr LONG EC_STREAM_ERROR_STOPPED = 0x06;        // p1 operation, p2 value
@@ -45,6 +48,16 @@ constexpr LONG EC_VMR_RENDERDEVICE_SET = 0x53;
 constexpr LONG EC_SNDDEV_IN_ERROR = 0x200;
 constexpr LONG EC_SNDDEV_OUT_ERROR = 0x201;
 constexpr LONG EC_USER = 0x8000;
+
+// The framework's own codes, between the published ones and EC_USER.
+constexpr LONG EC_KAVORO_BASE = 0x0400;
+// A stream gave nothing decodable for a whole second of its time, or from its start to its end
+// (every packet damaged, or a codec the data does not fit); the other streams play on. Once a
+// run (and again after a seek) per decoder. p1 KAVORO_E_UNDECODABLE_STREAM, p2 the decoder
+// (IBaseFilter*, not referenced; it lives as long as the graph holds it): its name and input
+// pin name the stream. When no stream of the run brought anything to its renderer, the graph
+// ends the run with EC_ERRORABORT (KAVORO_E_UNDECODABLE_STREAM) instead of EC_COMPLETE.
+constexpr LONG EC_KAVORO_STREAM_UNDECODABLE = EC_KAVORO_BASE + 1;
 
 constexpr LONG EC_DVDBASE = 0x0100;
 constexpr LONG EC_DVD_DOMAIN_CHANGE = 0x101;

@@ -140,19 +140,25 @@ CodecParametersPtr ParametersFromType(const AM_MEDIA_TYPE& t) {
   return p;
 }
 
-HRESULT ReceiveDecodedFrames(AVCodecContext* codec, AVFrame* frame, const FrameSink& deliver) {
+HRESULT ReceiveDecodedFrames(AVCodecContext* codec, AVFrame* frame, const FrameSink& deliver,
+                             int* damaged) {
   for (;;) {
     // EAGAIN (more input wanted), the end, or a damaged unit: nothing more to take now.
-    if (avcodec_receive_frame(codec, frame) < 0) return S_OK;
+    const int err = avcodec_receive_frame(codec, frame);
+    if (err < 0) {
+      if (damaged && err != AVERROR(EAGAIN) && err != AVERROR_EOF) ++*damaged;
+      return S_OK;
+    }
     const HRESULT hr = deliver(*frame);
     av_frame_unref(frame);
     if (hr != S_OK) return hr;
   }
 }
 
-HRESULT DrainDecoder(AVCodecContext* codec, AVFrame* frame, const FrameSink& deliver) {
+HRESULT DrainDecoder(AVCodecContext* codec, AVFrame* frame, const FrameSink& deliver,
+                     int* damaged) {
   avcodec_send_packet(codec, nullptr);
-  const HRESULT hr = ReceiveDecodedFrames(codec, frame, deliver);
+  const HRESULT hr = ReceiveDecodedFrames(codec, frame, deliver, damaged);
   avcodec_flush_buffers(codec);
   return hr;
 }

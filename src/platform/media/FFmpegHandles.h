@@ -61,11 +61,14 @@ CodecParametersPtr ParametersFromType(const AM_MEDIA_TYPE& type);
 
 // A decoder's streaming thread. Hands every frame the decoder has ready to `deliver` (the frame
 // is unreferenced after each call) and stops at the first result other than S_OK, which it
-// returns; S_OK when the decoder wants more input.
+// returns; S_OK when the decoder wants more input. A unit the library refused is counted in
+// `*damaged` when given, and skipped.
 using FrameSink = std::function<HRESULT(const AVFrame& frame)>;
-HRESULT ReceiveDecodedFrames(AVCodecContext* codec, AVFrame* frame, const FrameSink& deliver);
+HRESULT ReceiveDecodedFrames(AVCodecContext* codec, AVFrame* frame, const FrameSink& deliver,
+                             int* damaged = nullptr);
 // The end of the input: every frame still held back goes to `deliver`, then the decoder is ready
 // for a new stream.
-HRESULT DrainDecoder(AVCodecContext* codec, AVFrame* frame, const FrameSink& deliver);
+HRESULT DrainDecoder(AVCodecContext* codec, AVFrame* frame, const FrameSink& deliver,
+                     int* damaged = nullptr);
 
 }  // namespace kavoro::media

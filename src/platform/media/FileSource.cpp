@@ -9,6 +9,7 @@
 #include "platform/media/EventCodes.h"
 #include "platform/media/IMediaSample.h"
 #include "platform/media/MediaClasses.h"
+#include "platform/media/MediaErrors.h"
 #include "platform/media/SeekingSupport.h"
 
 namespace kavoro::media {
@@ -163,7 +164,7 @@ bool FileSource::SearchesByDecodingTime() const {
   return std::any_of(streams_.begin(), streams_.end(), [](const auto& s) { return s->reordered; });
 }
 
-void FileSource::StartStreaming() {
+HRESULT FileSource::Seek() {
   const std::int64_t target = av_rescale_q(position_ + origin_, kReferenceTimeBase, AV_TIME_BASE_Q);
   // Also at position 0: probing the streams has read past the start. A stream container is
   // searched by decoding time (MPEG program streams), which lands past the key frame
@@ -172,7 +173,20 @@ void FileSource::StartStreaming() {
   // drop what lies before the target.
   const std::int64_t aim = position_ == 0 || SearchesByDecodingTime() ? target - kSearchMargin
                                                                       : target;
-  avformat_seek_file(format_.get(), -1, INT64_MIN, aim, target, 0);
+  sought_ = true;
+  if (avformat_seek_file(format_.get(), -1, INT64_MIN, aim, target, 0) >= 0) return S_OK;
+  // Some containers have no key frame before the margin: the target itself may still do.
+  if (aim != target && avformat_seek_file(format_.get(), -1, INT64_MIN, target, target, 0) >= 0)
+    return S_OK;
+  return KAVORO_E_SEEK_FAILED;
+}
+
+void FileSource::StartStreaming() {
+  // A start that cannot seek reads on from where the demuxer stands (at the first start, the
+  // probe's packets from the file's beginning).
+  if (!sought_) Seek();
+  sought_ = false;
+  runRate_ = rate_;
   {
     std::lock_guard g(queueLock_);
     quit_ = false;
@@ -184,7 +198,7 @@ void FileSource::StartStreaming() {
   }
   const LONGLONG stop = stop_ >= 0 ? stop_ : (duration_ >= 0 ? duration_ : INT64_MAX);
   for (auto& s : streams_)
-    if (s->pin->IsConnected()) s->pin->DeliverNewSegment(position_, stop, rate_);
+    if (s->pin->IsConnected()) s->pin->DeliverNewSegment(position_, stop, runRate_);
   demuxer_ = std::thread([this] { Demux(); });
   for (auto& s : streams_)
     if (s->pin->IsConnected()) deliverers_.emplace_back([this, st = s.get()] { Deliver(*st); });
@@ -202,6 +216,7 @@ void FileSource::StopStreaming(bool flush) {
   if (demuxer_.joinable()) demuxer_.join();
   for (auto& t : deliverers_) t.join();
   deliverers_.clear();
+  sought_ = false;
   {
     std::lock_guard g(queueLock_);
     for (auto& s : streams_) {
@@ -251,8 +266,9 @@ void FileSource::Demux() {
     int err = av_read_frame(format_.get(), packet.get());
     if (err == AVERROR(EAGAIN)) continue;
     if (err < 0) {
-      // The end, or damage the demuxer cannot read past: play what came so far.
-      if (err == AVERROR(EIO)) NotifyEvent(EC_ERRORABORT, E_FAIL, 0);
+      // Damage the demuxer cannot read past, or a failing read, is no end: it is reported
+      // (and, as the run is then aborted, what came so far only plays out).
+      if (err != AVERROR_EOF) NotifyEvent(EC_ERRORABORT, KAVORO_E_READ_FAILED, 0);
       EndAll();
       return;
     }
@@ -263,8 +279,14 @@ void FileSource::Demux() {
     }
     const std::int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
     std::unique_lock g(queueLock_);
+    auto allEnded = [&] {
+      return std::all_of(streams_.begin(), streams_.end(),
+                         [](auto& x) { return x->ended || !x->pin->IsConnected(); });
+    };
     if (s->ended) {
+      // Given up or past its stop: nothing more to read once every stream is.
       av_packet_unref(packet.get());
+      if (allEnded()) return;
       continue;
     }
     if (stop >= 0 && ts != AV_NOPTS_VALUE && ToReference(ts, s->timeBase) >= stop) {
@@ -272,10 +294,7 @@ void FileSource::Demux() {
       s->ended = true;
       queueChanged_.notify_all();
       av_packet_unref(packet.get());
-      if (std::all_of(streams_.begin(), streams_.end(), [](auto& x) {
-            return x->ended || !x->pin->IsConnected();
-          }))
-        return;
+      if (allEnded()) return;
       continue;
     }
     queueChanged_.wait(g, [&] { return quit_ || !MustWait(*s); });
@@ -313,9 +332,25 @@ void FileSource::Deliver(Stream& s) {
     }
     HRESULT hr = DeliverPacket(s, *packet, first);
     first = false;
-    // Downstream refused: it stopped, flushes or failed (and reported that itself).
-    if (hr != S_OK) return;
+    if (hr == S_OK) continue;
+    // Downstream refused because it stops or flushes: this run is over for the stream.
+    if (!FAILED(hr) || hr == VFW_E_WRONG_STATE || hr == VFW_E_NOT_COMMITTED) return;
+    GiveUp(s, hr);
+    return;
   }
+}
+
+void FileSource::GiveUp(Stream& s, HRESULT hr) {
+  {
+    std::lock_guard g(queueLock_);
+    if (quit_) return;  // stopping: the failure is the stop's doing
+    s.queue.clear();
+    s.bytes = 0;
+    // Ended, so the demuxer drops the stream's packets and never waits for its queue.
+    s.ended = true;
+  }
+  queueChanged_.notify_all();
+  NotifyEvent(EC_ERRORABORT, hr, 0);
 }
 
 HRESULT FileSource::DeliverPacket(Stream& s, const AVPacket& packet, bool first) {
@@ -340,14 +375,14 @@ HRESULT FileSource::DeliverPacket(Stream& s, const AVPacket& packet, bool first)
                                                                  : packet.dts;
   auto streamTime = [&](std::int64_t t) {
     return static_cast<REFERENCE_TIME>(
-        static_cast<double>(ToReference(t, s.timeBase) - position_) / rate_);
+        static_cast<double>(ToReference(t, s.timeBase) - position_) / runRate_);
   };
   if (ts != AV_NOPTS_VALUE) {
     REFERENCE_TIME start = streamTime(ts);
     REFERENCE_TIME length = packet.duration > 0
                                 ? av_rescale_q(packet.duration, s.timeBase, kReferenceTimeBase)
                                 : 0;
-    REFERENCE_TIME end = start + static_cast<REFERENCE_TIME>(static_cast<double>(length) / rate_);
+    REFERENCE_TIME end = start + static_cast<REFERENCE_TIME>(static_cast<double>(length) / runRate_);
     sample->SetTime(&start, length > 0 ? &end : nullptr);
   }
   if (packet.dts != AV_NOPTS_VALUE) {
@@ -402,12 +437,21 @@ HRESULT FileSource::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG
   if (newStop >= 0 && newStop < newPos) return E_INVALIDARG;
   const bool streaming = State() != State_Stopped;
   if (streaming) StopStreaming(true);
+  const LONGLONG oldPosition = position_, oldStop = stop_;
   position_ = newPos;
   stop_ = newStop;
+  const HRESULT sought = Seek();
+  if (FAILED(sought)) {
+    // Not there: play on from where the last run started (the demuxer, if it cannot go back
+    // either, reads on from where it stands).
+    position_ = oldPosition;
+    stop_ = oldStop;
+    Seek();
+  }
   if (streaming) StartStreaming();
   if ((currentFlags & AM_SEEKING_ReturnTime) && current) *current = position_;
   if ((stopFlags & AM_SEEKING_ReturnTime) && stop) *stop = stop_;
-  return S_OK;
+  return sought;
 }
 
 

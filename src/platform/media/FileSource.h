@@ -6,6 +6,11 @@
 // stream. The filter is also the graph's seeking object: its pins answer IMediaSeeking with it.
 // A sample's time is its packet's presentation time; its media time, its decoding time (both
 // stream times).
+// Failures: a stream whose downstream refuses a sample with an error is given up (EC_ERRORABORT
+// with that error; its packets are dropped from then on, so the other streams keep their
+// share); a read error other than the end of the file is EC_ERRORABORT (KAVORO_E_READ_FAILED);
+// a seek the demuxer cannot make fails SetPositions (KAVORO_E_SEEK_FAILED), and the source
+// plays on from where it was.
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -53,13 +58,17 @@ class FileSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, Med
     // guarded by queueLock_
     std::deque<PacketPtr> queue;  // a null packet marks the end of the stream
     std::size_t bytes = 0;
-    bool ended = false;        // the end marker was queued
+    bool ended = false;        // the end marker was queued, or the stream was given up
   };
 
   ~FileSource() override;
 
-  // Application thread. Seeks the file to `position_`, tells downstream the new segment and
-  // starts the threads; StopStreaming flushes downstream first when `flush` is set.
+  // Application thread, streaming threads stopped. Moves the demuxer to `position_`;
+  // KAVORO_E_SEEK_FAILED when it cannot.
+  HRESULT Seek();
+  // Application thread. Seeks the file to `position_` (unless Seek ran since the last run),
+  // tells downstream the new segment and starts the threads; StopStreaming flushes downstream
+  // first when `flush` is set.
   void StartStreaming();
   void StopStreaming(bool flush);
   // Whether the file is searched by decoding time and holds a reordered stream.
@@ -72,6 +81,8 @@ class FileSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, Med
   void EndAll();
   // Delivery thread of one stream.
   void Deliver(Stream& s);
+  // Downstream of `s` failed with `hr`: the stream is given up and the graph told.
+  void GiveUp(Stream& s, HRESULT hr);
   HRESULT DeliverPacket(Stream& s, const AVPacket& packet, bool first);
 
   Stream* StreamFor(int index);
@@ -87,6 +98,9 @@ class FileSource final : public AddInterfaces<BaseFilter, IFileSourceFilter, Med
   // application thread; read by the streaming threads while they run
   LONGLONG position_ = 0;
   LONGLONG stop_ = -1;  // -1: to the end
+  double runRate_ = 1.0;  // the rate of the run, taken from rate_ as it starts
+  // application thread
+  bool sought_ = false;  // the demuxer stands at position_ (Seek ran since the last run)
 
   std::mutex queueLock_;
   std::condition_variable queueChanged_;

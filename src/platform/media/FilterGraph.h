@@ -119,6 +119,9 @@ class FilterGraph final : public ComObject<IFilterGraph2, IMediaControl, IMediaE
   // The stream time reached: frozen while paused.
   REFERENCE_TIME StreamTime() const;
   LONGLONG PositionNow() const;
+  // Moves every source to `current` .. `stop` at `rate` (pausing a running graph and running it
+  // again). The first failure of a source, or of pausing or running again, is returned; after a
+  // source failed the graph keeps the position and rate the source plays from.
   HRESULT Reposition(LONGLONG current, LONGLONG stop, double rate);
   LONGLONG KnownDuration() const;
 

@@ -288,22 +288,41 @@ HRESULT FilterGraph::StopWhenReady() {
 
 HRESULT FilterGraph::Reposition(LONGLONG current, LONGLONG stop, double rate) {
   const FILTER_STATE was = state_;
-  if (was == State_Running) ChangeState(State_Paused);
+  if (was == State_Running) {
+    const HRESULT hr = ChangeState(State_Paused);
+    if (FAILED(hr)) return hr;
+  }
+  // The new run starts before the sources move: what they report from now on is its own.
+  events_.CancelCompletion();
   HRESULT result = S_OK;
-  for (auto& s : Seekables()) {
-    s->SetRate(rate);
-    LONGLONG cur = current;
-    LONGLONG st = stop;
-    HRESULT hr = s->SetPositions(&cur, AM_SEEKING_AbsolutePositioning, &st,
-                                 AM_SEEKING_AbsolutePositioning);
+  auto seekables = Seekables();
+  for (auto& s : seekables) {
+    HRESULT hr = s->SetRate(rate);
+    if (SUCCEEDED(hr)) {
+      LONGLONG cur = current;
+      LONGLONG st = stop;
+      hr = s->SetPositions(&cur, AM_SEEKING_AbsolutePositioning, &st,
+                           AM_SEEKING_AbsolutePositioning);
+    }
     if (FAILED(hr)) result = hr;
   }
-  segmentStart_ = current;
-  stop_ = stop;
-  rate_ = rate;
+  if (SUCCEEDED(result) || seekables.empty()) {
+    segmentStart_ = current;
+    stop_ = stop;
+    rate_ = rate;
+  } else {
+    // Not where it was asked to go: the position and rate are those the source plays from.
+    LONGLONG at = 0;
+    double r = rate_;
+    if (SUCCEEDED(seekables.front()->GetCurrentPosition(&at))) segmentStart_ = at;
+    if (SUCCEEDED(seekables.front()->GetRate(&r))) rate_ = r;
+  }
   pausedAt_ = 0;
   if (was != State_Stopped) events_.ExpectCompletion(Renderers());
-  if (was == State_Running) ChangeState(State_Running);
+  if (was == State_Running) {
+    const HRESULT hr = ChangeState(State_Running);
+    if (FAILED(hr)) return hr;
+  }
   return result;
 }
 

@@ -22,6 +22,15 @@ struct PresentedImage {
   std::uint32_t Pixel(LONG x, LONG y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 
+// The last picture put on show (presented while running, or shown as the paused graph's
+// preroll picture).
+struct PresentationStamp {
+  LONGLONG sequence = 0;      // pictures put on show since the renderer was made
+  LONGLONG run = 0;           // the renderer's run when it was shown: each stop and each flush
+                              // (a seek) starts a new one
+  REFERENCE_TIME start = 0;   // its stream time (from the segment start; 0 when untimed)
+};
+
 struct IVideoPresentation : IUnknown {
   static constexpr IID kIID = MakeGuid(0x4B56A002, 0x77C0, 0x4E21, 0x8A, 0x13, 0x0C, 0x5E, 0x61,
                                        0x3B, 0x90, 0x02);
@@ -41,6 +50,10 @@ struct IVideoPresentation : IUnknown {
   // owner). Off, or with an owner (put_Owner), it is the window its style and owner make it.
   // Geometry and visibility are kept. E_FAIL when the renderer has no window.
   virtual HRESULT SetDesktopLayer(BOOL on) = 0;
+  // Any thread. The last picture put on show, and in `run` the renderer's run now (so a
+  // picture of the run since a seek is one whose stamp has a run at least the one read just
+  // before the seek plus one). For measuring seeks.
+  virtual HRESULT GetLastPresented(PresentationStamp* stamp, LONGLONG* run) = 0;
 };
 
 }  // namespace kavoro

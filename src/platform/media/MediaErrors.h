@@ -108,4 +108,13 @@ constexpr HRESULT VFW_E_DVD_TITLE_UNKNOWN = MakeHResult(0x80040290);
 constexpr HRESULT VFW_E_DVD_INVALID_DISC = MakeHResult(0x80040291);
 constexpr HRESULT VFW_E_DVD_NO_RESUME_INFORMATION = MakeHResult(0x80040292);
 
+
+// The framework's own codes (facility 4, above the published range).
+// A stream whose data the decoder could not turn into anything (EC_KAVORO_STREAM_UNDECODABLE).
+constexpr HRESULT KAVORO_E_UNDECODABLE_STREAM = MakeHResult(0x8004A001);
+// The demuxer could not read on: damage or an I/O error other than the end of the file.
+constexpr HRESULT KAVORO_E_READ_FAILED = MakeHResult(0x8004A002);
+// The demuxer could not move to the position asked for.
+constexpr HRESULT KAVORO_E_SEEK_FAILED = MakeHResult(0x8004A003);
+
 }  // namespace kavoro

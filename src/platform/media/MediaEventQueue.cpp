@@ -3,11 +3,18 @@
 #include <chrono>
 
 #include "platform/media/EventCodes.h"
+#include "platform/media/MediaErrors.h"
 #include "platform/os/Platform.h"
 
 namespace kavoro::media {
 
 void MediaEventQueue::Push(const Event& e) {
+  // An abort ends the run: no completion is made up after it.
+  if (e.code == EC_ERRORABORT) {
+    pending_.clear();
+    counting_ = false;
+  }
+  if (e.code == EC_KAVORO_STREAM_UNDECODABLE) undecodable_ = true;
   if (flags_ & AM_MEDIAEVENT_NONOTIFY) return;
   events_.push_back(e);
   arrived_.notify_all();
@@ -43,9 +50,13 @@ void MediaEventQueue::RendererComplete(const void* renderer, HRESULT result, LON
       Push({EC_COMPLETE, result, param2});
     } else {
       if (!counting_ || pending_.erase(renderer) == 0) return;
+      if (result == S_OK) anyRendered_ = true;
       if (!pending_.empty()) return;
       counting_ = false;
-      Push({EC_COMPLETE, S_OK, 0});
+      // Every renderer ended with nothing, and a stream was found undecodable: the file did
+      // not play, which is no success.
+      if (!anyRendered_ && undecodable_) Push({EC_ERRORABORT, KAVORO_E_UNDECODABLE_STREAM, 0});
+      else Push({EC_COMPLETE, S_OK, 0});
     }
   }
   NotifyWindow();
@@ -136,6 +147,8 @@ void MediaEventQueue::CancelCompletion() {
   std::lock_guard g(lock_);
   pending_.clear();
   counting_ = false;
+  undecodable_ = false;
+  anyRendered_ = false;
 }
 
 }  // namespace kavoro::media

@@ -2,7 +2,9 @@
 // The graph's event queue: what filters report (through the graph's event sink) waits here
 // for the application; a notification message goes to the application's message window
 // whenever an event is queued. EC_COMPLETE has default handling: one EC_COMPLETE is queued
-// once every renderer of the running graph has reported its own.
+// once every renderer of the running graph has reported its own, unless the run was aborted
+// (EC_ERRORABORT ends the count) or no renderer got anything while a stream was reported
+// undecodable (EC_ERRORABORT with KAVORO_E_UNDECODABLE_STREAM instead).
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -28,9 +30,10 @@ class MediaEventQueue {
   HRESULT SetDefaultHandling(LONG code, bool on);
 
   // Application thread, as the graph starts streaming (pause from stopped, seek): the
-  // renderers that must all complete.
+  // renderers that must all complete. CancelCompletion comes first: the run starts before
+  // the source is repositioned, so that what the new run reports counts for it.
   void ExpectCompletion(std::set<const void*> renderers);
-  // Drops the counting (stop).
+  // Drops the counting and what is known of the run (stop, and before a seek).
   void CancelCompletion();
 
  private:
@@ -53,6 +56,8 @@ class MediaEventQueue {
   bool completeDefault_ = true;
   std::set<const void*> pending_;  // renderers yet to complete
   bool counting_ = false;
+  bool undecodable_ = false;  // a stream of this run was reported undecodable
+  bool anyRendered_ = false;  // a renderer of this run completed having had samples
 };
 
 }  // namespace kavoro::media

@@ -158,6 +158,7 @@ void MidiSource::Play() {
   fluid_player_play(player.get());
   if (position_ > 0) fluid_player_seek(player.get(), static_cast<int>(midi_->TimeToTick(position_)));
   const LONGLONG end = stop_ >= 0 ? std::min<LONGLONG>(stop_, duration_) : duration_;
+  const double rate = rate_;  // the run's: a new rate comes with a new run
   std::int64_t made = 0;  // frames since the segment start
   bool first = true;
   while (!quit_) {
@@ -174,10 +175,10 @@ void MidiSource::Play() {
     fluid_synth_write_s16(synth, kBlockFrames, pcm, 0, kChannels, pcm, 1, kChannels);
     sample->SetActualDataLength(kBlockFrames * kChannels * 2);
     REFERENCE_TIME start = static_cast<REFERENCE_TIME>(
-        static_cast<double>(made * kUnitsPerSecond / kSampleRate) / rate_);
+        static_cast<double>(made * kUnitsPerSecond / kSampleRate) / rate);
     made += kBlockFrames;
     REFERENCE_TIME stopTime = static_cast<REFERENCE_TIME>(
-        static_cast<double>(made * kUnitsPerSecond / kSampleRate) / rate_);
+        static_cast<double>(made * kUnitsPerSecond / kSampleRate) / rate);
     sample->SetTime(&start, &stopTime);
     sample->SetSyncPoint(1);
     sample->SetDiscontinuity(first);

@@ -3,6 +3,8 @@
 // and the graph manager) answer alike: they count in media time only (100 ns units), take
 // rates in (0, kMaxPlaybackRate], have no preroll, and read SetPositions' flags the same way.
 // Plain functions on values; any thread.
+#include <atomic>
+
 #include "platform/media/IMediaSeeking.h"
 
 namespace kavoro::media {
@@ -37,8 +39,9 @@ HRESULT ApplyPositioningFlags(const LONGLONG* current, DWORD currentFlags, const
 
 // IMediaSeeking for a source that counts in media time and keeps its rate: everything but the
 // capabilities, the duration and the positions, which the source answers itself. Application
-// thread; the getters any thread. The rate is read by the source's streaming threads while they
-// run and changed only while they do not.
+// thread; the getters any thread. The rate may change while the source's streaming threads
+// run (the graph sets it before it repositions the source); a source takes it into each run
+// as that run starts.
 class MediaTimeSeeking : public IMediaSeeking {
  public:
   HRESULT CheckCapabilities(DWORD* capabilities) final;
@@ -58,7 +61,7 @@ class MediaTimeSeeking : public IMediaSeeking {
   HRESULT GetPreroll(LONGLONG* preroll) final { return GetNoPreroll(preroll); }
 
  protected:
-  double rate_ = 1.0;
+  std::atomic<double> rate_{1.0};
 };
 
 }  // namespace kavoro::media

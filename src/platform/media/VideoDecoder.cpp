@@ -10,6 +10,7 @@ extern "C" {
 
 #include "platform/media/AddInterfaces.h"
 #include "platform/media/BasePin.h"
+#include "platform/media/EventCodes.h"
 #include "platform/media/IOptionalPin.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MediaErrors.h"
@@ -96,7 +97,7 @@ class VideoDecoder::CaptionPin final : public AddInterfaces<BaseOutputPin, IOpti
 };
 
 VideoDecoder::VideoDecoder()
-    : TransformFilter(CLSID_KavoroVideoDecoder, "Video Input", "Video Output") {
+    : AddInterfaces(CLSID_KavoroVideoDecoder, "Video Input", "Video Output") {
   captions_ = MakePin<CaptionPin>(*this);
 }
 
@@ -171,28 +172,45 @@ HRESULT VideoDecoder::Process(IMediaSample* in) {
   packet_->dts = in->GetMediaTime(&decodeStart, &decodeEnd) == S_OK ? decodeStart : AV_NOPTS_VALUE;
   if (timed == S_OK) packet_->duration = end - start;
   if (in->IsSyncPoint() == S_OK) packet_->flags |= AV_PKT_FLAG_KEY;
+  const std::int64_t at = packet_->pts != AV_NOPTS_VALUE ? packet_->pts : packet_->dts;
+  if (watch_.Input(at != AV_NOPTS_VALUE ? std::optional<REFERENCE_TIME>(at) : std::nullopt))
+    ReportUndecodable();
+  // A picture that lies wholly before the segment start (decoded from the key frame before
+  // a seek target) is never shown: when nothing refers to it either, it need not be decoded.
+  const bool beforeStart = timed == S_OK && end <= 0;
+  codec_->skip_frame = beforeStart ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
   int err = avcodec_send_packet(codec_.get(), packet_.get());
   av_packet_unref(packet_.get());
   // A damaged packet is skipped: the decoder picks up at the next good one.
-  if (err < 0 && err != AVERROR(EAGAIN)) return S_OK;
+  if (err < 0 && err != AVERROR(EAGAIN)) {
+    watch_.Damaged();
+    return S_OK;
+  }
   return ReceiveFrames();
 }
 
 HRESULT VideoDecoder::ReceiveFrames() {
-  return ReceiveDecodedFrames(codec_.get(), frame_.get(),
-                              [this](const AVFrame& f) { return DeliverFrame(f); });
+  int damaged = 0;
+  const HRESULT hr = ReceiveDecodedFrames(
+      codec_.get(), frame_.get(), [this](const AVFrame& f) { return DeliverFrame(f); }, &damaged);
+  watch_.Damaged(damaged);
+  return hr;
 }
 
 HRESULT VideoDecoder::Drain() {
   if (!codec_) return S_OK;
-  const HRESULT hr = DrainDecoder(codec_.get(), frame_.get(),
-                                  [this](const AVFrame& f) { return DeliverFrame(f); });
+  int damaged = 0;
+  const HRESULT hr = DrainDecoder(
+      codec_.get(), frame_.get(), [this](const AVFrame& f) { return DeliverFrame(f); }, &damaged);
+  watch_.Damaged(damaged);
+  if (watch_.EndsUndecodable()) ReportUndecodable();
   if (captions_->IsConnected()) captions_->DeliverEndOfStream();
   return hr;
 }
 
 void VideoDecoder::Discard() {
   if (codec_) avcodec_flush_buffers(codec_.get());
+  watch_.Reset();
   nextTime_ = 0;
   // Renderers start each run from the connection's format: the first picture of the next run
   // tells its own again (a display shape the stream gives and the connection did not).
@@ -259,6 +277,7 @@ HRESULT VideoDecoder::DeliverFrame(const AVFrame& frame) {
   if (frame.width <= 0 || frame.height <= 0 || frame.width > kMaxPictureSide ||
       frame.height > kMaxPictureSide)
     return S_OK;
+  watch_.Output();
   PictureFormat f = FormatOf(frame.width, frame.height, frame.sample_aspect_ratio,
                              codec_->framerate);
   if (!SameFormat(f, current_)) {
@@ -299,6 +318,18 @@ HRESULT VideoDecoder::DeliverFrame(const AVFrame& frame) {
     formatChanged_ = false;
   }
   return DeliverOutput(out.Get());
+}
+
+
+HRESULT VideoDecoder::GetDamagedCount(LONGLONG* units) {
+  if (!units) return E_POINTER;
+  *units = static_cast<LONGLONG>(watch_.DamagedCount());
+  return S_OK;
+}
+
+void VideoDecoder::ReportUndecodable() {
+  NotifyEvent(EC_KAVORO_STREAM_UNDECODABLE, KAVORO_E_UNDECODABLE_STREAM,
+              reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this)));
 }
 
 }  // namespace kavoro::media

@@ -224,6 +224,12 @@ void VideoRenderer::TakeFormatChange(IMediaSample* sample) {
 void VideoRenderer::Present(IMediaSample* sample) {
   TakeFormatChange(sample);
   if (surface_->Present(sample, current_)) RequestRepaint();
+  REFERENCE_TIME start = 0, end = 0;
+  if (FAILED(sample->GetTime(&start, &end))) start = 0;
+  std::lock_guard g(stampLock_);
+  ++stamp_.sequence;
+  stamp_.run = run_;
+  stamp_.start = start;
 }
 
 void VideoRenderer::ShowPreroll(IMediaSample* sample) { Present(sample); }
@@ -245,7 +251,11 @@ HRESULT VideoRenderer::Render(IMediaSample* sample, REFERENCE_TIME lateness) {
   return S_OK;
 }
 
-void VideoRenderer::ResetStream() { consecutiveDrops_ = 0; }
+void VideoRenderer::ResetStream() {
+  consecutiveDrops_ = 0;
+  std::lock_guard g(stampLock_);
+  ++run_;
+}
 
 HRESULT VideoRenderer::OnPause(FILTER_STATE from) {
   if (from == State_Stopped) {
@@ -302,6 +312,14 @@ HRESULT VideoRenderer::GetPresentedImage(PresentedImage* out) {
   for (int y = 0; y < image.height(); ++y)
     std::memcpy(&out->pixels[static_cast<std::size_t>(y) * out->width], image.constScanLine(y),
                 static_cast<std::size_t>(out->width) * 4);
+  return S_OK;
+}
+
+HRESULT VideoRenderer::GetLastPresented(PresentationStamp* stamp, LONGLONG* run) {
+  if (!stamp || !run) return E_POINTER;
+  std::lock_guard g(stampLock_);
+  *stamp = stamp_;
+  *run = run_;
   return S_OK;
 }
 

@@ -14,6 +14,7 @@
 #include <QPointer>
 
 #include <atomic>
+#include <mutex>
 #include <memory>
 #include <string>
 #include <vector>
@@ -125,6 +126,7 @@ class VideoRenderer final
   HRESULT SetPresentationMode(VideoPresentationMode mode) override;
   HRESULT GetPresentedImage(PresentedImage* image) override;
   HRESULT GetFrameCounts(LONGLONG* presented, LONGLONG* dropped) override;
+  HRESULT GetLastPresented(PresentationStamp* stamp, LONGLONG* run) override;
   HRESULT SetDesktopLayer(BOOL on) override;
 
   // IRendererScheduling.
@@ -197,6 +199,9 @@ class VideoRenderer final
   // any thread
   std::atomic<LONGLONG> presented_{0};
   std::atomic<LONGLONG> dropped_{0};
+  mutable std::mutex stampLock_;
+  PresentationStamp stamp_;  // guarded by stampLock_
+  LONGLONG run_ = 0;         // guarded by stampLock_
   std::atomic<bool> windowed_{false};
 };
 
