@@ -19,7 +19,9 @@ TSAN_OPTIONS="suppressions=$root/scripts/tsan.supp" cmake --build "$build" -j"${
 logs="$build/tsan-logs"
 rm -rf "$logs"
 mkdir -p "$logs"
-export TSAN_OPTIONS="suppressions=$root/scripts/tsan.supp second_deadlock_stack=1 halt_on_error=0 log_path=$logs/tsan"
+# die_after_fork=0: tests start helper programs (xprop, ffmpeg, the registration program) from
+# threaded processes; the child only executes the program.
+export TSAN_OPTIONS="suppressions=$root/scripts/tsan.supp second_deadlock_stack=1 halt_on_error=0 die_after_fork=0 log_path=$logs/tsan"
 status=0
 ctest --test-dir "$build" -L "$label_regex" --output-on-failure -j1 || status=$?
 reports=$(cat "$logs"/tsan.* 2>/dev/null | grep -c 'WARNING: ThreadSanitizer' || true)
