@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 extern "C" {
 #include <dvdread/dvd_reader.h>
@@ -99,9 +100,23 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
     return VFW_E_DVD_INVALID_DISC;
   }
 
+  path = p;
+  // A file the volume cannot be without: the main table of a folder, the image itself.
+  if (IsDir(p)) {
+    const std::string ts = EndsWithNoCase(p, "VIDEO_TS") ? p : p + "/VIDEO_TS";
+    presenceProbe = IsFile(ts + "/VIDEO_TS.IFO") ? ts + "/VIDEO_TS.IFO" : ts + "/video_ts.ifo";
+  } else {
+    presenceProbe = p;
+  }
+  return OpenVolume();
+}
+
+dvdnav_status_t DvdNavigator::Impl::OpenNav() { return dvdnav_open(&nav, path.c_str()); }
+
+HRESULT DvdNavigator::Impl::OpenVolume() {
   // The disc's tables, read once here: titles and chapters, the picture standard and the
   // coding of the first title's first audio stream (the one the audio pin offers).
-  dvd_reader_t* dvd = DVDOpen(p.c_str());
+  dvd_reader_t* dvd = DVDOpen(path.c_str());
   if (!dvd) return VFW_E_DVD_INVALID_DISC;
   ifo_handle_t* vmg = ifoOpen(dvd, 0);
   if (!vmg || !vmg->tt_srpt || vmg->tt_srpt->nr_of_srpts == 0) {
@@ -159,7 +174,7 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
   }
   DVDClose(dvd);
 
-  if (dvdnav_open(&nav, p.c_str()) != DVDNAV_STATUS_OK) {
+  if (OpenNav() != DVDNAV_STATUS_OK) {
     nav = nullptr;
     return VFW_E_DVD_INVALID_DISC;
   }
@@ -175,14 +190,6 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
   dvdnav_menu_language_select(nav, const_cast<char*>("en"));
   dvdnav_audio_language_select(nav, const_cast<char*>("en"));
   dvdnav_spu_language_select(nav, const_cast<char*>("en"));
-  path = p;
-  // A file the volume cannot be without: the main table of a folder, the image itself.
-  if (IsDir(p)) {
-    const std::string ts = EndsWithNoCase(p, "VIDEO_TS") ? p : p + "/VIDEO_TS";
-    presenceProbe = IsFile(ts + "/VIDEO_TS.IFO") ? ts + "/VIDEO_TS.IFO" : ts + "/video_ts.ifo";
-  } else {
-    presenceProbe = p;
-  }
 
   AVCodecParameters* vp = avcodec_parameters_alloc();
   vp->codec_type = AVMEDIA_TYPE_VIDEO;
@@ -215,16 +222,17 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
 // -----------------------------------------------------------------------------------------
 // The streaming thread
 
-void DvdNavigator::Impl::StartThread() {
-  if (!nav) return;
+HRESULT DvdNavigator::Impl::StartThread() {
+  if (!nav) return VFW_E_DVD_GRAPHNOTREADY;
   if (started && resetOnStop) {
     // A fresh start from the disc's first play.
     dvdnav_close(nav);
     nav = nullptr;
-    if (dvdnav_open(&nav, path.c_str()) != DVDNAV_STATUS_OK) {
+    if (OpenNav() != DVDNAV_STATUS_OK) {
+      // The volume went away while stopped: the run fails, and so does every command after.
       nav = nullptr;
       Event(EC_DVD_DISC_EJECTED, 0, 0);
-      return;
+      return VFW_E_DVD_INVALID_DISC;
     }
     dvdnav_set_readahead_flag(nav, 1);
     dvdnav_set_PGC_positioning_flag(nav, 1);
@@ -248,11 +256,13 @@ void DvdNavigator::Impl::StartThread() {
     snap.rate = 1.0;
     snap.backward = false;
   }
-  spuUnit.clear();
+  spuUnit.Reset();
   resync = true;
   lastOutEnd = 0;
   lastVobuEnd = -1;
   stopped = false;
+  readFailing = readInCell = false;
+  readCell = 0;
   for (NavPin* p : Connected()) {
     p->queue.DeliverNewSegment(0, INT64_MAX, 1.0);
     p->discontinuity = true;
@@ -267,6 +277,7 @@ void DvdNavigator::Impl::StartThread() {
       if (c.cmd) c.cmd->SetDeferred(false);
   }
   thread = std::thread([this] { Run(); });
+  return S_OK;
 }
 
 void DvdNavigator::Impl::StopThread() {
@@ -287,22 +298,19 @@ void DvdNavigator::Impl::StopThread() {
     if (c.cmd) c.cmd->End(E_ABORT);
   restoring.reset();
   EndAwaiting(E_ABORT);
-  std::lock_guard g(flushLock);
-  if (flushing) {
-    flushing = false;
+  jumpFlush.Abort([&] {
     for (NavPin* p : Connected()) p->queue.EndFlush();
-  }
+  });
 }
 
-void DvdNavigator::Impl::EndFlushIfStarted() {
-  std::lock_guard g(flushLock);
-  if (!flushing) return;
-  flushing = false;
-  for (NavPin* p : Connected()) {
-    p->queue.EndFlush();
-    p->queue.DeliverNewSegment(0, INT64_MAX, 1.0);
-    p->discontinuity = true;
-  }
+void DvdNavigator::Impl::EndFlushIfCovered(std::uint64_t taken) {
+  jumpFlush.EndIfCovered(taken, [&] {
+    for (NavPin* p : Connected()) {
+      p->queue.EndFlush();
+      p->queue.DeliverNewSegment(0, INT64_MAX, 1.0);
+      p->discontinuity = true;
+    }
+  });
 }
 
 void DvdNavigator::Impl::UpdatePlace() {
@@ -325,6 +333,9 @@ void DvdNavigator::Impl::UpdatePlace() {
     oldTitle = snap.title;
     oldChapter = snap.chapter;
     snap.domain = domain;
+    snap.titleSet = domain == DVD_DOMAIN_VideoTitleSetMenu || domain == DVD_DOMAIN_Title
+                        ? static_cast<ULONG>(std::max(currentVts, 0))
+                        : 0;
     snap.title = newTitle;
     snap.chapter = newChapter;
     snap.titleLength90k = length;
@@ -449,6 +460,7 @@ void DvdNavigator::Impl::OnNav() {
     snap.havePci = true;
     snap.time90k = now;
     snap.angle = angle > 0 ? static_cast<ULONG>(angle) : 1;
+    snap.angles = angles > 0 ? static_cast<ULONG>(angles) : 1;
     hmsf = snap.hmsfEvents;
     domain = snap.domain;
     length = snap.titleLength90k;
@@ -473,9 +485,10 @@ void DvdNavigator::Impl::OnNav() {
   } else {
     lastSecond = -1;
   }
+  HRESULT restored = S_OK;
   if (restoring && (restoring->domain != DVD_DOMAIN_Title || domain == DVD_DOMAIN_Title))
-    FinishRestore();
-  EndAwaiting(S_OK);
+    restored = FinishRestore();
+  EndAwaiting(S_OK, restored);
 }
 
 void DvdNavigator::Impl::Run() {
@@ -501,7 +514,9 @@ void DvdNavigator::Impl::Run() {
       }
     }
     bool moved = false;
+    std::uint64_t taken = DvdJumpFlush::kNoFlush;
     for (Command& c : todo) {
+      taken = std::max(taken, c.flush);
       if (c.cmd) c.cmd->Start();
       bool still;
       {
@@ -510,10 +525,11 @@ void DvdNavigator::Impl::Run() {
       }
       if (c.moves && still && !c.endsStill) dvdnav_still_skip(nav);
       const HRESULT hr = c.run();
+      const bool restore = std::exchange(ranRestore, false);
       if (c.moves && SUCCEEDED(hr)) {
         moved = true;
         stopped = false;
-        if (c.cmd) awaiting.push_back(c.cmd);
+        if (c.cmd) awaiting.push_back({c.cmd, restore});
       } else if (c.cmd) {
         c.cmd->End(hr);
       }
@@ -529,14 +545,16 @@ void DvdNavigator::Impl::Run() {
       if (wasStill) Event(EC_DVD_STILL_OFF, 0, 0);
       videoFramer.Reset(AV_CODEC_ID_MPEG2VIDEO);
       audioFramer.Reset(audioFramer.codec);
-      spuUnit.clear();
+      spuUnit.Reset();
       resync = true;
       lastOutEnd = 0;
+      readFailing = false;
+      readCell = 0;
       // A jump elsewhere resumes normal play, unless the command set the speed itself.
       if (!rateSetByCommand && (rate != 1.0 || backward)) SetRate(1.0, false);
     }
     rateSetByCommand = false;
-    EndFlushIfStarted();
+    EndFlushIfCovered(taken);
     if (stopped) continue;
 
     bool still;
@@ -559,13 +577,34 @@ void DvdNavigator::Impl::Run() {
 
     int32_t event = 0, len = 0;
     if (dvdnav_get_next_block(nav, buffer.data(), &event, &len) != DVDNAV_STATUS_OK) {
-      const bool gone = DiscGone();
-      Event(gone ? EC_DVD_DISC_EJECTED : EC_DVD_WARNING, gone ? 0 : 6, 0);
+      if (DiscGone()) {
+        Event(EC_DVD_DISC_EJECTED, 0, 0);
+      } else if (SkipDamage()) {
+        continue;
+      } else {
+        Event(EC_DVD_ERROR, DVD_ERROR_Unexpected, 0);
+      }
       event = DVDNAV_STOP;
     } else if (event == DVDNAV_NAV_PACKET && DiscGone()) {
       // Files already open still read after the volume went away: each VOBU asks.
       Event(EC_DVD_DISC_EJECTED, 0, 0);
       event = DVDNAV_STOP;
+    } else if (event == DVDNAV_CELL_CHANGE) {
+      // A search within the cell tells the same cell again. Read errors all through the cell
+      // just left: nothing of it could be played.
+      const int cell = reinterpret_cast<dvdnav_cell_change_event_t*>(buffer.data())->cellN;
+      if (cell != readCell) {
+        if (readFailing && !readInCell) {
+          Event(EC_DVD_ERROR, DVD_ERROR_Unexpected, 0);
+          event = DVDNAV_STOP;
+        }
+        readInCell = false;
+        readCell = cell;
+      }
+    } else if (event == DVDNAV_BLOCK_OK || event == DVDNAV_NAV_PACKET) {
+      ReadOk(event == DVDNAV_NAV_PACKET);
+      // What is read again after a search that landed before the damage went out already.
+      if (readFailing) continue;
     }
     switch (event) {
       case DVDNAV_BLOCK_OK:
@@ -644,7 +683,7 @@ void DvdNavigator::Impl::Run() {
       case DVDNAV_HOP_CHANNEL:
         videoFramer.Reset(AV_CODEC_ID_MPEG2VIDEO);
         audioFramer.Reset(audioFramer.codec);
-        spuUnit.clear();
+        spuUnit.Reset();
         break;
       case DVDNAV_STOP: {
         videoFramer.Drain([&](const std::uint8_t* d, int n, std::int64_t p, bool k) {
@@ -672,6 +711,38 @@ void DvdNavigator::Impl::Run() {
   }
 }
 
+bool DvdNavigator::Impl::SkipDamage() {
+  uint32_t pos = 0, length = 0;
+  if (dvdnav_get_position(nav, &pos, &length) != DVDNAV_STATUS_OK) return false;
+  if (!readFailing) {
+    readFailing = true;
+    skipFrom = pos;
+    skipBlocks = 0;
+    Event(EC_DVD_WARNING, DVD_WARNING_Read, 0);
+  }
+  skipBlocks += kDamageSkipBlocks;
+  if (static_cast<std::uint64_t>(skipFrom) + skipBlocks >= length) return false;
+  // What the framers hold ends at the damage.
+  videoFramer.Reset(AV_CODEC_ID_MPEG2VIDEO);
+  audioFramer.Reset(audioFramer.codec);
+  spuUnit.Reset();
+  return dvdnav_sector_search(nav, static_cast<int64_t>(skipFrom + skipBlocks), SEEK_SET) ==
+         DVDNAV_STATUS_OK;
+}
+
+void DvdNavigator::Impl::ReadOk(bool navPacket) {
+  if (!readFailing) {
+    readInCell = true;
+    return;
+  }
+  // A search lands on the VOBU that holds its target, which may lie before the damage.
+  uint32_t pos = 0, length = 0;
+  if (navPacket && dvdnav_get_position(nav, &pos, &length) == DVDNAV_STATUS_OK && pos > skipFrom) {
+    readFailing = false;
+    readInCell = true;
+  }
+}
+
 bool DvdNavigator::Impl::DiscGone() const {
   // A block device stays; its medium going shows as read errors.
   if (presenceProbe.rfind("/dev/", 0) == 0) return false;
@@ -683,17 +754,16 @@ HRESULT DvdNavigator::Impl::Post(std::function<HRESULT()> run, bool moves, IDvdC
   if (out) *out = nullptr;
   if (!nav) return VFW_E_DVD_GRAPHNOTREADY;
   ComPtr<DvdCmd> cmd = MakeCom<DvdCmd>();
+  std::uint64_t flush = DvdJumpFlush::kNoFlush;
   if (moves && f.State() != State_Stopped) {
-    std::lock_guard g(flushLock);
-    if (!flushing) {
-      flushing = true;
+    flush = jumpFlush.Begin([&] {
       for (NavPin* p : Connected()) p->queue.BeginFlush();
-    }
+    });
   }
   {
     std::lock_guard g(m);
     if (!thread.joinable()) cmd->SetDeferred(true);
-    commands.push_back({std::move(run), cmd, moves, endsStill});
+    commands.push_back({std::move(run), cmd, moves, endsStill, flush});
   }
   cv.notify_all();
   if (out) {
@@ -701,6 +771,34 @@ HRESULT DvdNavigator::Impl::Post(std::function<HRESULT()> run, bool moves, IDvdC
     *out = cmd.Get();
   }
   return S_OK;
+}
+
+HRESULT DvdNavigator::Impl::PostAndAnswer(std::function<HRESULT()> run, bool moves,
+                                          bool endsStill) {
+  struct Answer {
+    std::mutex m;
+    std::condition_variable cv;
+    std::optional<HRESULT> hr;
+  };
+  auto answer = std::make_shared<Answer>();
+  bool deferred;
+  {
+    std::lock_guard g(m);
+    deferred = !thread.joinable();
+  }
+  const HRESULT posted = Post(
+      [answer, run = std::move(run)] {
+        const HRESULT hr = run();
+        std::lock_guard g(answer->m);
+        answer->hr = hr;
+        answer->cv.notify_all();
+        return hr;
+      },
+      moves, nullptr, endsStill);
+  if (FAILED(posted) || deferred) return posted;
+  std::unique_lock g(answer->m);
+  if (!answer->cv.wait_for(g, kAnswerWait, [&] { return answer->hr.has_value(); })) return S_FALSE;
+  return *answer->hr;
 }
 
 // -----------------------------------------------------------------------------------------
@@ -726,8 +824,7 @@ IPin* DvdNavigator::OutputPin(Output which) {
 }
 
 HRESULT DvdNavigator::OnPause(FILTER_STATE from) {
-  if (from == State_Stopped) impl_->StartThread();
-  return S_OK;
+  return from == State_Stopped ? impl_->StartThread() : S_OK;
 }
 
 HRESULT DvdNavigator::OnStop() {

@@ -141,17 +141,11 @@ void DvdNavigator::Impl::OnPes(int id, int subId, const std::uint8_t* data, int 
   if (subId >= 0x20 && subId <= 0x3F) {
     if (subId - 0x20 != spuPhysical || !sub->IsConnected()) return;
     if (!TellSubpictureShown()) return;
-    // A subpicture unit spans packets; its size is in its first two bytes.
-    if (spuUnit.empty()) {
-      if (size < 2) return;
-      spuWanted = static_cast<std::size_t>((data[0] << 8) | data[1]);
-      spuPts = pts;
-    }
-    spuUnit.insert(spuUnit.end(), data, data + size);
-    if (spuWanted > 0 && spuUnit.size() >= spuWanted) {
-      Deliver(sub, spuUnit.data(), static_cast<int>(spuWanted), spuPts, true);
-      spuUnit.clear();
-    }
+    // A subpicture unit spans packets.
+    spuUnit.Feed(data, static_cast<std::size_t>(size), pts,
+                 [&](const std::uint8_t* unit, std::size_t n, std::int64_t unitPts) {
+                   Deliver(sub, unit, static_cast<int>(n), unitPts, true);
+                 });
   }
 }
 
