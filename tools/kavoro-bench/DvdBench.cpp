@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "CpuTime.h"
@@ -17,6 +18,7 @@
 #include "platform/media/MediaErrors.h"
 #include "platform/media/dvd/DvdPlayback.h"
 #include "platform/media/dvd/IDvdControl2.h"
+#include "platform/media/dvd/IDvdDeliveredStream.h"
 #include "platform/media/dvd/IDvdGraphBuilder.h"
 
 namespace kavoro::bench {
@@ -24,7 +26,6 @@ namespace {
 
 constexpr LONG kEventWaitMs = 100;
 constexpr int kMaxMinutes = 30;
-constexpr ULONG kTitle = 1;
 
 LONGLONG PresentedFrames(const std::vector<ComPtr<IVideoPresentation>>& videos) {
   LONGLONG frames = 0;
@@ -36,9 +37,42 @@ LONGLONG PresentedFrames(const std::vector<ComPtr<IVideoPresentation>>& videos) 
   return frames;
 }
 
+// "0x81", or "none" before the pin delivered anything.
+std::string DeliveredId(IBaseFilter* navigator, const char* pin) {
+  ComPtr<IPin> p;
+  ComPtr<IDvdDeliveredStream> d;
+  ULONG id = 0;
+  if (navigator && navigator->FindPin(pin, p.Put()) == S_OK && (d = p.As<IDvdDeliveredStream>()) &&
+      d->GetDeliveredStreamId(&id) == S_OK) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%#lx", static_cast<unsigned long>(id));
+    return text;
+  }
+  return "none";
+}
+
+// The chosen streams, once the title plays (the navigator offers streams in a title only).
+HRESULT ChooseStreams(IDvdControl2* dvd, const DvdBenchOptions& options) {
+  HRESULT hr = S_OK;
+  if (options.audio && FAILED(hr = dvd->SelectAudioStream(*options.audio, DVD_CMD_FLAG_None, nullptr))) {
+    std::fprintf(stderr, "SelectAudioStream(%lu) failed: %s\n",
+                 static_cast<unsigned long>(*options.audio), HResultToString(hr).c_str());
+    return hr;
+  }
+  if (options.subpicture &&
+      (FAILED(hr = dvd->SelectSubpictureStream(*options.subpicture, DVD_CMD_FLAG_None, nullptr)) ||
+       FAILED(hr = dvd->SetSubpictureState(1, DVD_CMD_FLAG_None, nullptr)))) {
+    std::fprintf(stderr, "subpicture stream %lu failed: %s\n",
+                 static_cast<unsigned long>(*options.subpicture), HResultToString(hr).c_str());
+    return hr;
+  }
+  return S_OK;
+}
+
 }  // namespace
 
-int RunDvdBench(const std::string& path) {
+int RunDvdBench(const std::string& path, const DvdBenchOptions& options) {
+  const ULONG title = options.title;
   // Measuring decode speed: a sound device would pace the audio stream.
   setenv("KAVORO_AUDIO_DEVICE", "none", 1);
   media::RegisterDvdPlayback();
@@ -59,8 +93,10 @@ int RunDvdBench(const std::string& path) {
                  static_cast<unsigned long>(status.dwFailedStreamsFlag));
   ComPtr<IGraphBuilder> graph;
   ComPtr<IDvdControl2> dvd;
+  ComPtr<IBaseFilter> navigator;
   if (FAILED(builder->GetFiltergraph(graph.Put())) ||
-      FAILED(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid()))) {
+      FAILED(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid())) ||
+      FAILED(builder->GetDvdInterface(IIDOf<IBaseFilter>(), navigator.PutVoid()))) {
     std::fprintf(stderr, "the DVD graph has no navigator\n");
     return 1;
   }
@@ -85,7 +121,7 @@ int RunDvdBench(const std::string& path) {
     return 1;
   }
   // The disc starts wherever its first play goes (a menu, often a still): straight to the title.
-  if (FAILED(hr = dvd->PlayTitle(kTitle, DVD_CMD_FLAG_None, nullptr))) {
+  if (FAILED(hr = dvd->PlayTitle(title, DVD_CMD_FLAG_None, nullptr))) {
     std::fprintf(stderr, "PlayTitle failed: %s\n", HResultToString(hr).c_str());
     control->Stop();
     return 1;
@@ -104,7 +140,11 @@ int RunDvdBench(const std::string& path) {
       switch (code) {
         case EC_DVD_TITLE_CHANGE:
           std::printf("title %ld\n", static_cast<long>(p1));
-          inTitle = static_cast<ULONG>(p1) == kTitle;
+          inTitle = static_cast<ULONG>(p1) == title;
+          if (inTitle && FAILED(ChooseStreams(dvd.Get(), options))) {
+            exitCode = 1;
+            done = true;
+          }
           break;
         case EC_DVD_CHAPTER_START:
           std::printf("chapter %ld\n", static_cast<long>(p1));
@@ -130,7 +170,7 @@ int RunDvdBench(const std::string& path) {
     }
     if (std::chrono::steady_clock::now() > deadline) {
       std::fprintf(stderr, "title %lu did not end within %d minutes\n",
-                   static_cast<unsigned long>(kTitle), kMaxMinutes);
+                   static_cast<unsigned long>(title), kMaxMinutes);
       exitCode = 1;
       break;
     }
@@ -139,7 +179,11 @@ int RunDvdBench(const std::string& path) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
   const double cpu = CpuSeconds() - cpuStart;
   const LONGLONG frames = PresentedFrames(videos) - framesBefore;
+  const std::string streams = "streams: video " + DeliveredId(navigator.Get(), "Video") +
+                              " audio " + DeliveredId(navigator.Get(), "Audio") +
+                              " subpicture " + DeliveredId(navigator.Get(), "SubPicture");
   control->Stop();
+  std::printf("%s\n", streams.c_str());
   std::printf("frames=%lld wall=%.3f cpu=%.3f\n", static_cast<long long>(frames), wall, cpu);
   return exitCode;
 }

@@ -3,7 +3,9 @@
 //                               prints "frames=N wall=SECONDS cpu=SECONDS".
 // kavoro-bench --realtime FILE  plays FILE at normal speed; prints
 //                               "frames=N dropped=N wall=SECONDS cpu=SECONDS".
-// kavoro-bench --dvd PATH       plays title 1 of the DVD volume at PATH (DvdBench.h).
+// kavoro-bench --dvd PATH [--title N] [--audio K] [--subpicture K]
+//                               plays a title (1 unless given) of the DVD volume at PATH with
+//                               the given logical audio and subpicture streams (DvdBench.h).
 // kavoro-bench --realtime --fullscreen WxH FILE
 //                               plays FILE through the player's video control, full screen
 //                               (VideoBench.h).
@@ -46,8 +48,29 @@ std::vector<ComPtr<IBaseFilter>> Filters(IGraphBuilder* graph) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: kavoro-bench [--realtime [--fullscreen WxH]] FILE | --dvd PATH\n");
+               "usage: kavoro-bench [--realtime [--fullscreen WxH]] FILE\n"
+               "       kavoro-bench --dvd PATH [--title N] [--audio K] [--subpicture K]\n");
   return 2;
+}
+
+// --dvd PATH and its options, from argv[first] (the PATH) on.
+int DvdMain(int argc, char** argv, int first) {
+  if (first >= argc) return Usage();
+  bench::DvdBenchOptions options;
+  const std::string path = argv[first];
+  for (int i = first + 1; i < argc; i += 2) {
+    const std::string a = argv[i];
+    unsigned long value = 0;
+    char* end = nullptr;
+    if (i + 1 >= argc) return Usage();
+    value = std::strtoul(argv[i + 1], &end, 10);
+    if (end == argv[i + 1] || *end != '\0') return Usage();
+    if (a == "--title" && value >= 1) options.title = value;
+    else if (a == "--audio") options.audio = value;
+    else if (a == "--subpicture") options.subpicture = value;
+    else return Usage();
+  }
+  return bench::RunDvdBench(path, options);
 }
 
 }  // namespace
@@ -58,7 +81,7 @@ int main(int argc, char** argv) {
   std::string file;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--dvd") return i + 2 == argc ? bench::RunDvdBench(argv[i + 1]) : Usage();
+    if (a == "--dvd") return i == 1 ? DvdMain(argc, argv, i + 1) : Usage();
     if (a == "--realtime") realtime = true;
     else if (a == "--fullscreen") {
       if (i + 1 >= argc || std::sscanf(argv[++i], "%dx%d", &fullWidth, &fullHeight) != 2 ||

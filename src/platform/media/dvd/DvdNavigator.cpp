@@ -136,20 +136,9 @@ HRESULT DvdNavigator::Impl::OpenVolume() {
   const int vtsOfFirst = vmg->tt_srpt->title[0].title_set_nr;
   const int vtsCount = vmg->vmgi_mat ? vmg->vmgi_mat->vmg_nr_of_title_sets : 0;
   ifoClose(vmg);
-  titleSets.assign(static_cast<std::size_t>(vtsCount) + 1, {});
-  for (int n = 1; n <= vtsCount; ++n) {
-    ifo_handle_t* vts = ifoOpen(dvd, n);
-    if (!vts) continue;
-    if (const vtsi_mat_t* mat = vts->vtsi_mat) {
-      for (int i = 0; i < mat->nr_of_vts_audio_streams && i < 8; ++i)
-        titleSets[n].audio.push_back(mat->vts_audio_attr[i].lang_type == 1
-                                         ? mat->vts_audio_attr[i].lang_code : 0);
-      for (int i = 0; i < mat->nr_of_vts_subp_streams && i < 32; ++i)
-        titleSets[n].spu.push_back(mat->vts_subp_attr[i].type == 1
-                                       ? mat->vts_subp_attr[i].lang_code : 0);
-    }
-    ifoClose(vts);
-  }
+  titleSetCount = vtsCount > 0 ? static_cast<ULONG>(vtsCount) : 0;
+  const std::vector<DvdTitleStreams> streams = ReadDvdTitleStreams(dvd);
+  for (std::size_t i = 0; i < titles.size() && i < streams.size(); ++i) titles[i].streams = streams[i];
   // The display shape of the first title set's pictures (the video attributes' code 3 is
   // 16:9, every other 4:3), for the video pin's type.
   constexpr unsigned kWideDisplayCode = 3;
@@ -266,6 +255,7 @@ HRESULT DvdNavigator::Impl::StartThread() {
   for (NavPin* p : Connected()) {
     p->queue.DeliverNewSegment(0, INT64_MAX, 1.0);
     p->discontinuity = true;
+    p->delivered.store(-1);
   }
   spuSink.Reset();
   spuShownTold.reset();
@@ -325,6 +315,7 @@ void DvdNavigator::Impl::UpdatePlace() {
   ULONG newChapter = domain == DVD_DOMAIN_Title && part > 0 ? static_cast<ULONG>(part) : 0;
   const std::int64_t length =
       newTitle && newTitle <= titles.size() ? titles[newTitle - 1].length90k : 0;
+  if (domain == DVD_DOMAIN_Title && title > 0) playingTitle = static_cast<ULONG>(title);
   DVD_DOMAIN old;
   ULONG oldTitle, oldChapter;
   {
@@ -352,37 +343,47 @@ void DvdNavigator::Impl::UpdatePlace() {
 }
 
 void DvdNavigator::Impl::UpdateStreams() {
-  // In a title the program chain says which streams exist (a logical stream maps to a
-  // physical one, or to none); menus have no choice of streams.
-  // The title set's own tables give the streams and languages; what libdvdnav answers for
-  // them lags behind a change of domain.
+  // In a title its program chain says which streams exist and which stream in the VOBs plays
+  // each logical one (DvdTitleStreams); menus have no choice of streams. The tables read at
+  // opening are used: what libdvdnav answers for them lags behind a change of domain.
   const bool inTitle = dvdnav_is_domain_vts(nav) != 0;
   std::array<std::uint16_t, 8> al;
   std::array<std::uint16_t, 32> sl;
   al.fill(kNoStream);
   sl.fill(kNoStream);
   ULONG ac = 0, sc = 0;
-  if (inTitle && currentVts > 0 && static_cast<std::size_t>(currentVts) < titleSets.size()) {
-    const TitleSetStreams& t = titleSets[static_cast<std::size_t>(currentVts)];
-    for (std::size_t i = 0; i < t.audio.size(); ++i) al[i] = t.audio[i];
-    for (std::size_t i = 0; i < t.spu.size(); ++i) sl[i] = t.spu[i];
-    ac = static_cast<ULONG>(t.audio.size());
-    sc = static_cast<ULONG>(t.spu.size());
+  const DvdTitleStreams* t = PlayingStreams();
+  if (inTitle && t) {
+    for (std::size_t i = 0; i < t->audio.size() && i < al.size(); ++i)
+      if (t->audio[i].present) al[i] = t->audio[i].language;
+    for (std::size_t i = 0; i < t->spu.size() && i < sl.size(); ++i)
+      if (t->spu[i].present) sl[i] = t->spu[i].language;
+    ac = static_cast<ULONG>(std::min(t->audio.size(), al.size()));
+    sc = static_cast<ULONG>(std::min(t->spu.size(), sl.size()));
   }
+  // The stream the VM chose (by the preferred language) is told as a stream of the VOBs;
+  // its logical number is what the interfaces speak of.
+  const auto first = [](const std::array<std::uint16_t, 8>& langs, ULONG count) {
+    for (ULONG i = 0; i < count; ++i)
+      if (langs[i] != kNoStream) return static_cast<int>(i);
+    return 0;
+  };
   int audioNow = -1, spuNow = -1;
   if (inTitle && !audioUserChoice) {
-    audioNow = dvdnav_get_active_audio_stream(nav);
-    if (audioNow < 0 || audioNow >= static_cast<int>(ac)) audioNow = 0;
-    audioPhysical = static_cast<int>(PhysicalAudioFor(static_cast<ULONG>(audioNow)));
+    const int physical = dvdnav_get_active_audio_stream(nav);
+    audioNow = physical < 0 ? -1 : dvdnav_get_audio_logical_stream(nav, static_cast<uint8_t>(physical));
+    if (audioNow < 0 || audioNow >= static_cast<int>(ac) || al[audioNow] == kNoStream)
+      audioNow = first(al, ac);
   }
   if (inTitle && !spuUserChoice) {
-    spuNow = dvdnav_get_active_spu_stream(nav);
-    spuNow = spuNow < 0 ? 0 : (spuNow & 0x1F);
-    if (spuNow >= static_cast<int>(sc)) spuNow = 0;
-    spuPhysical = static_cast<int>(PhysicalSpuFor(static_cast<ULONG>(spuNow)));
+    const int physical = dvdnav_get_active_spu_stream(nav);
+    spuNow = physical < 0 ? -1
+                          : dvdnav_get_spu_logical_stream(nav, static_cast<uint8_t>(physical & 0x1F));
+    if (spuNow < 0 || spuNow >= static_cast<int>(sc) || sl[spuNow] == kNoStream) spuNow = 0;
   }
   bool audioChanged = false, spuChanged = false;
   LCID audioLcid = 0, spuLcid = 0;
+  ULONG audioLogical, spuLogical;
   {
     std::lock_guard g(m);
     snap.audioLang = al;
@@ -399,9 +400,31 @@ void DvdNavigator::Impl::UpdateStreams() {
       snap.spu = static_cast<ULONG>(spuNow);
       spuLcid = LanguageFromDiscCode(sl[spuNow]);
     }
+    audioLogical = snap.audio;
+    spuLogical = snap.spu;
   }
+  // The streams to deliver follow the title's mapping, the user's choice kept. A menu plays
+  // its first streams (its sound, its buttons).
+  audioPhysical = inTitle ? PhysicalAudioFor(audioLogical) : 0;
+  spuPhysical = inTitle ? PhysicalSpuFor(spuLogical) : 0;
   if (audioChanged) Event(EC_DVD_AUDIO_STREAM_CHANGE, audioNow, static_cast<LONG_PTR>(audioLcid));
   if (spuChanged) Event(EC_DVD_SUBPICTURE_STREAM_CHANGE, spuNow, static_cast<LONG_PTR>(spuLcid));
+}
+
+const DvdTitleStreams* DvdNavigator::Impl::PlayingStreams() const {
+  return playingTitle >= 1 && playingTitle <= titles.size() ? &titles[playingTitle - 1].streams
+                                                            : nullptr;
+}
+
+int DvdNavigator::Impl::PhysicalAudioFor(ULONG logical) const {
+  const DvdTitleStreams* t = PlayingStreams();
+  if (!t || logical >= t->audio.size() || !t->audio[logical].present) return -1;
+  return t->audio[logical].number;
+}
+
+int DvdNavigator::Impl::PhysicalSpuFor(ULONG logical) const {
+  const DvdTitleStreams* t = PlayingStreams();
+  return t ? t->SubpictureNumber(logical, display) : -1;
 }
 
 bool DvdNavigator::Impl::TellSubpictureShown() {

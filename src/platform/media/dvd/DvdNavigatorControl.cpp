@@ -359,6 +359,35 @@ HRESULT DvdNavigator::SelectAngle(ULONG angle, DWORD, IDvdCmd** cmd) {
   return i->Post([i, angle] { return i->ChangeAngle(angle); }, false, cmd);
 }
 
+HRESULT DvdNavigator::SelectVideoModePreference(ULONG preferredDisplayMode) {
+  DvdDisplay display;
+  switch (preferredDisplayMode) {
+    case DISPLAY_CONTENT_DEFAULT:
+    case DISPLAY_16x9: display = DvdDisplay::Wide; break;
+    case DISPLAY_4x3_LETTERBOX_PREFERRED: display = DvdDisplay::LetterBox; break;
+    case DISPLAY_4x3_PANSCAN_PREFERRED: display = DvdDisplay::PanScan; break;
+    default: return E_INVALIDARG;
+  }
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  Impl* i = impl_.get();
+  return i->Post(
+      [i, display] {
+        if (display == i->display) return S_OK;
+        i->display = display;
+        ULONG logical;
+        {
+          std::lock_guard g(i->m);
+          logical = i->snap.spu;
+        }
+        // The other display's stream from its next unit on; what the decoder holds is dropped.
+        i->spuPhysical = i->PhysicalSpuFor(logical);
+        i->spuUnit.Reset();
+        if (i->spuSink) i->spuSink->DropUnits();
+        return S_OK;
+      },
+      false, nullptr);
+}
+
 HRESULT DvdNavigator::SetState(IDvdState* state, DWORD, IDvdCmd** cmd) {
   if (cmd) *cmd = nullptr;
   if (!state) return E_POINTER;
@@ -375,7 +404,7 @@ HRESULT DvdNavigator::SetState(IDvdState* state, DWORD, IDvdCmd** cmd) {
        (impl_->titles[place.title - 1].length90k > 0 &&
         place.time90k >= impl_->titles[place.title - 1].length90k)))
     return VFW_E_DVD_STATE_CORRUPT;
-  if (place.titleSet >= impl_->titleSets.size()) return VFW_E_DVD_STATE_CORRUPT;
+  if (place.titleSet > impl_->titleSetCount) return VFW_E_DVD_STATE_CORRUPT;
   KAVORO_DVD_CHECK_UOP(place.domain == DVD_DOMAIN_Title              ? UOP_Play_Title_Or_AtTime
                        : place.domain == DVD_DOMAIN_VideoManagerMenu ? UOP_ShowMenu_Title
                                                                      : UOP_ShowMenu_Root);
@@ -418,7 +447,7 @@ void DvdNavigator::Impl::LeaveStillForTitle(ULONG title) {
 }
 
 void DvdNavigator::Impl::SwitchAudio(ULONG stream) {
-  audioPhysical = static_cast<int>(PhysicalAudioFor(stream));
+  audioPhysical = PhysicalAudioFor(stream);
   audioUserChoice = true;
   audioFramer.Reset(audioFramer.codec);
   LCID lcid;
@@ -431,7 +460,7 @@ void DvdNavigator::Impl::SwitchAudio(ULONG stream) {
 }
 
 void DvdNavigator::Impl::SwitchSpu(ULONG stream) {
-  spuPhysical = static_cast<int>(PhysicalSpuFor(stream));
+  spuPhysical = PhysicalSpuFor(stream);
   spuUserChoice = true;
   spuUnit.Reset();
   if (spuSink) spuSink->DropUnits();

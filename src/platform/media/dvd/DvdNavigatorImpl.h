@@ -3,6 +3,7 @@
 // reading and demuxing, events), DvdNavigatorControl.cpp (IDvdControl2) and
 // DvdNavigatorInfo.cpp (IDvdInfo2).
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -20,6 +21,7 @@ extern "C" {
 #include <dvdread/nav_types.h>
 }
 
+#include "platform/media/AddInterfaces.h"
 #include "platform/media/BasePin.h"
 #include "platform/media/OutputQueue.h"
 #include "platform/media/EventCodes.h"
@@ -32,6 +34,8 @@ extern "C" {
 #include "platform/media/dvd/ISubpictureNavigation.h"
 #include "platform/media/dvd/SubpictureAssembler.h"
 #include "platform/media/dvd/DvdState.h"
+#include "platform/media/dvd/IDvdDeliveredStream.h"
+#include "platform/media/dvd/DvdTitleStreams.h"
 
 namespace kavoro::media {
 namespace dvdnav_detail {
@@ -126,9 +130,15 @@ class DvdCmd final : public ComObject<IDvdCmd> {
 
 // The navigator reads all streams on one thread; each output delivers from a queue of its own
 // (see OutputQueue), so a paused renderer holding its stream never starves the others.
-class NavPin final : public FixedTypeOutputPin {
+class NavPin final : public AddInterfaces<FixedTypeOutputPin, IDvdDeliveredStream> {
  public:
-  using FixedTypeOutputPin::FixedTypeOutputPin;
+  using AddInterfaces::AddInterfaces;
+  HRESULT GetDeliveredStreamId(ULONG* id) override {
+    if (!id) return E_POINTER;
+    const int d = delivered.load();
+    *id = d < 0 ? 0 : static_cast<ULONG>(d);
+    return d < 0 ? S_FALSE : S_OK;
+  }
   HRESULT Active() override {
     const HRESULT hr = FixedTypeOutputPin::Active();
     if (SUCCEEDED(hr)) queue.Start();
@@ -140,6 +150,8 @@ class NavPin final : public FixedTypeOutputPin {
   }
   OutputQueue queue{*this};
   bool discontinuity = true;  // streaming thread
+  int feeding = -1;           // streaming thread: the id of the stream its units come from
+  std::atomic<int> delivered{-1};  // the id of the stream of the last unit delivered
 };
 
 struct ParserFreer {
@@ -194,12 +206,7 @@ struct Framer {
 struct TitleInfo {
   ULONG chapters = 0;
   std::int64_t length90k = 0;
-};
-
-// The streams a title set declares, with their language codes (0 for none).
-struct TitleSetStreams {
-  std::vector<std::uint16_t> audio;
-  std::vector<std::uint16_t> spu;
+  DvdTitleStreams streams;
 };
 
 // The button (from 1) of `pci` whose rectangle holds the point; 0 for none.
@@ -233,7 +240,7 @@ struct DvdNavigator::Impl {
   std::string path;
   std::string presenceProbe;  // a file that goes when the volume goes
   std::vector<TitleInfo> titles;
-  std::vector<TitleSetStreams> titleSets;  // [0] unused; [n] = VTS n
+  ULONG titleSetCount = 0;
   bool pal = true;
   std::uint64_t discId = 0;  // the disc's identity: its IFO files hashed
   AVCodecID audioCodec = AV_CODEC_ID_AC3;
@@ -294,6 +301,9 @@ struct DvdNavigator::Impl {
   bool resync = true;
   int audioPhysical = 0;
   int currentVts = 0;
+  ULONG playingTitle = 0;  // the title last played, from 1
+  // The display a 16:9 title is shown on: its subpicture streams may differ with it.
+  DvdDisplay display = DvdDisplay::Wide;
   int spuPhysical = 0;
   bool audioUserChoice = false;
   bool spuUserChoice = false;
@@ -438,10 +448,12 @@ struct DvdNavigator::Impl {
     for (auto& c : awaiting) c.cmd->End(c.restore && SUCCEEDED(hr) ? restored : hr);
     awaiting.clear();
   }
-  // Stream numbers of the title set are the numbers in the stream ids: the program chain's
-  // stream table is not consulted (libdvdnav gives no dependable mapping here).
-  ULONG PhysicalAudioFor(ULONG logical) { return logical; }
-  ULONG PhysicalSpuFor(ULONG logical) { return logical; }
+  // Streaming thread. The streams of the title playing (null before the first title), and the
+  // stream number in the VOBs that plays a logical stream of it (-1 for none): audio 0..7, the
+  // low bits of its id; subpictures 0..31 for the display in force.
+  const DvdTitleStreams* PlayingStreams() const;
+  int PhysicalAudioFor(ULONG logical) const;
+  int PhysicalSpuFor(ULONG logical) const;
   std::int64_t StreamNow90k() {
     if (f.State() != State_Running) return 0;
     ComPtr<IReferenceClock> clock = f.Clock();

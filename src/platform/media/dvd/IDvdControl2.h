@@ -51,6 +51,12 @@ struct IDvdControl2 : IUnknown {
   // navigation refuses the change.
   virtual HRESULT SelectAngle(ULONG angle, DWORD flags, IDvdCmd** cmd) = 0;
 
+  // The display 16:9 pictures are shown on: DISPLAY_16x9 (as DISPLAY_CONTENT_DEFAULT),
+  // DISPLAY_4x3_LETTERBOX_PREFERRED or DISPLAY_4x3_PANSCAN_PREFERRED. It decides which of a 16:9
+  // title's subpicture streams plays a logical stream (discs may author one for each display);
+  // the picture itself is shaped by the renderer. E_INVALIDARG for another value.
+  virtual HRESULT SelectVideoModePreference(ULONG preferredDisplayMode) = 0;
+
   // Returns to a saved place. Fails with VFW_E_DVD_STATE_WRONG_DISC (and changes nothing) when
   // the state belongs to another disc. The command ends once the place is being played, with
   // VFW_E_DVD_STATE_CORRUPT when the place has not got the saved streams or angle (it plays
