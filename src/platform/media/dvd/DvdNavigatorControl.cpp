@@ -446,34 +446,6 @@ void DvdNavigator::Impl::LeaveStillForTitle(ULONG title) {
   dvdnav_button_activate_cmd(nav, 1, &jump);
 }
 
-void DvdNavigator::Impl::SwitchAudio(ULONG stream) {
-  audioPhysical = PhysicalAudioFor(stream);
-  audioUserChoice = true;
-  audioFramer.Reset(audioFramer.codec);
-  LCID lcid;
-  {
-    std::lock_guard g(m);
-    snap.audio = stream;
-    lcid = LanguageFromDiscCode(snap.audioLang[stream]);
-  }
-  Event(EC_DVD_AUDIO_STREAM_CHANGE, static_cast<LONG_PTR>(stream), static_cast<LONG_PTR>(lcid));
-}
-
-void DvdNavigator::Impl::SwitchSpu(ULONG stream) {
-  spuPhysical = PhysicalSpuFor(stream);
-  spuUserChoice = true;
-  spuUnit.Reset();
-  if (spuSink) spuSink->DropUnits();
-  LCID lcid;
-  {
-    std::lock_guard g(m);
-    snap.spu = stream;
-    lcid = LanguageFromDiscCode(snap.spuLang[stream]);
-  }
-  Event(EC_DVD_SUBPICTURE_STREAM_CHANGE, static_cast<LONG_PTR>(stream),
-        static_cast<LONG_PTR>(lcid));
-}
-
 bool DvdNavigator::Impl::CallMenu(DVD_DOMAIN domain, ULONG titleSet) {
   // The platform numbers the menus as libdvdnav does.
   const auto call = [&](DVD_MENU_ID menu) {
