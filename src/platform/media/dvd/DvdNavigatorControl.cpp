@@ -232,6 +232,12 @@ HRESULT DvdNavigator::SelectAtPosition(POINT point) {
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
   ULONG b;
   if (const HRESULT hr = ButtonForPoint(impl_.get(), point, &b); FAILED(hr)) return hr;
+  // The pointer moving over the button already selected (the common case) asks nothing of the
+  // streaming thread, so it never waits for it.
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.button == b) return S_OK;
+  }
   return PostButtonSelect(impl_.get(), b);
 }
 
