@@ -5,12 +5,9 @@
 // really has and which stream in the VOBs plays each logical stream. An authored disc need not
 // keep the two numberings alike, and a 16:9 title may have a subpicture stream of its own for
 // each display (wide, letter box, pan-scan).
-#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
-
-#include "platform/com/Unknown.h"
 
 struct dvd_reader_s;
 
