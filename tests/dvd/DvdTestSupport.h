@@ -9,12 +9,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/com/ClassRegistry.h"
 #include "platform/media/EventCodes.h"
+#include "platform/media/IAudioTap.h"
 #include "platform/media/IFilterGraph.h"
 #include "platform/media/IMediaControl.h"
 #include "platform/media/IMediaEvent.h"
@@ -40,6 +42,18 @@ inline fs::path Disc() {
   }();
   EXPECT_TRUE(made);
   return kFixtures / "DVD";
+}
+
+// The stream test disc (two title sets, a 16:9 title with a subpicture stream per display,
+// audio numbered apart from its ids, LPCM), made once per run.
+inline fs::path StreamsDisc() {
+  static const bool made = [] {
+    const std::string cmd = std::string("bash '") + KAVORO_MAKE_DVD_STREAMS + "' '" +
+                            kFixtures.string() + "' >/dev/null";
+    return std::system(cmd.c_str()) == 0;
+  }();
+  EXPECT_TRUE(made);
+  return kFixtures / "DVD-STREAMS";
 }
 
 // A copy of the disc folder with both copies of the disc's main table overwritten.
@@ -181,6 +195,42 @@ class DvdSessionTest : public DvdBuilderTest {
   ComPtr<IDvdControl2> dvd;
   ComPtr<IDvdInfo2> info;
   std::vector<Event> seen;
+};
+
+// A session whose sound is listened to where it reaches the audio renderer: the left
+// channel, as it comes.
+class DvdAudioTest : public DvdSessionTest {
+ protected:
+  void BeforeRun() override {
+    ComPtr<IEnumFilters> filters;
+    ASSERT_EQ(graph->EnumFilters(filters.Put()), S_OK);
+    IBaseFilter* f = nullptr;
+    while (filters->Next(1, &f, nullptr) == S_OK) {
+      ComPtr<IBaseFilter> held = ComPtr<IBaseFilter>::Attach(f);
+      if (ComPtr<IAudioTap> tap = held.As<IAudioTap>()) {
+        tap->SetTap([this](const std::int16_t* s, std::size_t frames, int channels, int) {
+          std::lock_guard g(lock);
+          for (std::size_t i = 0; i < frames; ++i) left.push_back(s[i * channels]);
+        });
+        tapped = true;
+      }
+    }
+    ASSERT_TRUE(tapped);
+  }
+  // Zero crossings per second over the newest quarter second (0 before there is one): about
+  // twice the frequency of a steady tone.
+  double CrossingsPerSecond() {
+    constexpr std::size_t kWindow = 48000 / 4;
+    std::lock_guard g(lock);
+    if (left.size() < kWindow) return 0;
+    int crossings = 0;
+    for (std::size_t i = left.size() - kWindow + 1; i < left.size(); ++i)
+      if ((left[i - 1] < 0) != (left[i] < 0)) ++crossings;
+    return crossings * 4.0;
+  }
+  std::mutex lock;
+  std::vector<std::int16_t> left;  // guarded by lock
+  bool tapped = false;
 };
 
 }  // namespace kavoro::testing

@@ -186,40 +186,6 @@ TEST_F(DvdMenuTest, TitleMenuRightAfterPlayTitleFromTheMenuStill) {
   EXPECT_FALSE(Saw(EC_DVD_PLAYBACK_STOPPED, 0)) << Trace();
 }
 
-// The sound that reaches the audio renderer: the left channel, as it comes.
-class DvdAudioTest : public DvdSessionTest {
- protected:
-  void BeforeRun() override {
-    ComPtr<IEnumFilters> filters;
-    ASSERT_EQ(graph->EnumFilters(filters.Put()), S_OK);
-    IBaseFilter* f = nullptr;
-    while (filters->Next(1, &f, nullptr) == S_OK) {
-      ComPtr<IBaseFilter> held = ComPtr<IBaseFilter>::Attach(f);
-      if (ComPtr<IAudioTap> tap = held.As<IAudioTap>()) {
-        tap->SetTap([this](const std::int16_t* s, std::size_t frames, int channels, int) {
-          std::lock_guard g(lock);
-          for (std::size_t i = 0; i < frames; ++i) left.push_back(s[i * channels]);
-        });
-        tapped = true;
-      }
-    }
-    ASSERT_TRUE(tapped);
-  }
-  // Zero crossings per second over the newest quarter second (0 before there is one).
-  double CrossingsPerSecond() {
-    constexpr std::size_t kWindow = 48000 / 4;
-    std::lock_guard g(lock);
-    if (left.size() < kWindow) return 0;
-    int crossings = 0;
-    for (std::size_t i = left.size() - kWindow + 1; i < left.size(); ++i)
-      if ((left[i - 1] < 0) != (left[i] < 0)) ++crossings;
-    return crossings * 4.0;
-  }
-  std::mutex lock;
-  std::vector<std::int16_t> left;  // guarded by lock
-  bool tapped = false;
-};
-
 // English is a 440 Hz tone in AC3 (some 880 crossings a second), French 880 Hz in MP2 (1760).
 TEST_F(DvdAudioTest, TheOtherStreamOfAnotherCodingIsHeard) {
   IntoChapter2();

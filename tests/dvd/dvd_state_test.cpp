@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 #include "DvdTestSupport.h"
+#include "support/WaitFor.h"
 #include "platform/com/storage/Persist.h"
 #include "platform/com/storage/Storage.h"
 #include "platform/media/dvd/DvdState.h"
@@ -89,6 +91,71 @@ TEST(DvdState, DamagedSavedFormsFailWithACodeAndChangeNothing) {
         << "byte " << i;
     EXPECT_EQ(place, untouched);
   }
+}
+
+// A saved form written field by field, as version `version` lays it out.
+std::vector<std::uint8_t> FormOf(std::uint16_t version, const DvdPlace& p) {
+  std::vector<std::uint8_t> s(44, 0);
+  auto put = [&](std::size_t at, std::uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  std::memcpy(s.data(), "KDVS", 4);
+  put(4, version, 2);
+  put(6, 36, 2);
+  put(8, p.discId, 8);
+  s[16] = static_cast<std::uint8_t>(p.domain);
+  s[17] = static_cast<std::uint8_t>(p.audio);
+  s[18] = static_cast<std::uint8_t>(p.spu);
+  s[19] = p.spuOn ? 1 : 0;
+  put(20, p.title, 2);
+  put(22, p.chapter, 2);
+  put(24, static_cast<std::uint64_t>(p.time90k), 8);
+  s[32] = static_cast<std::uint8_t>(p.angle);
+  if (version >= 2) s[33] = static_cast<std::uint8_t>(p.titleSet);
+  std::uint32_t h = 2166136261u;
+  for (std::size_t i = 0; i < 40; ++i) h = (h ^ s[i]) * 16777619u;
+  put(40, h, 4);
+  return s;
+}
+
+// The title set joined the saved form in version 2; version 1 forms still load, without it.
+TEST(DvdState, BothVersionsLoadAndTheTitleSetIsKept) {
+  DvdPlace menu{0x0102030405060708ull, DVD_DOMAIN_VideoTitleSetMenu, 0, 0, 0, 0, 0, false, 1, 2};
+  DvdPlace title = kPlace;
+  title.titleSet = 1;
+  DvdPlace manager = menu;
+  manager.domain = DVD_DOMAIN_VideoManagerMenu;
+  manager.titleSet = 0;
+  struct Case {
+    const char* what;
+    std::uint16_t version;
+    DvdPlace written;
+    HRESULT hr;
+    ULONG titleSetRead;
+  };
+  const Case cases[] = {
+      {"title set menu, version 2", 2, menu, S_OK, 2},
+      {"title, version 2", 2, title, S_OK, 1},
+      {"video manager menu, version 2", 2, manager, S_OK, 0},
+      {"title set menu, version 1", 1, menu, S_OK, 0},
+      {"title, version 1", 1, title, S_OK, 0},
+      {"title set menu without its title set", 2, {menu.discId, menu.domain}, VFW_E_DVD_STATE_CORRUPT, 0},
+      {"video manager menu with a title set", 2, {manager.discId, manager.domain, 0, 0, 0, 0, 0, false, 1, 3},
+       VFW_E_DVD_STATE_CORRUPT, 0},
+      {"title set past the last there can be", 2, {menu.discId, menu.domain, 0, 0, 0, 0, 0, false, 1, 100},
+       VFW_E_DVD_STATE_CORRUPT, 0},
+      {"version 3", 3, menu, VFW_E_DVD_STATE_WRONG_VERSION, 0},
+  };
+  for (const Case& c : cases) {
+    DvdPlace read;
+    EXPECT_EQ(LoadInto(FormOf(c.version, c.written), &read), c.hr) << c.what;
+    if (c.hr != S_OK) continue;
+    DvdPlace expected = c.written;
+    expected.titleSet = c.titleSetRead;
+    EXPECT_EQ(read, expected) << c.what;
+  }
+  // What is saved now is version 2, byte for byte.
+  EXPECT_EQ(Saved(media::MakeDvdState(menu).Get()), FormOf(2, menu));
 }
 
 // A session on the fixture disc that plays title 1 chapter 2 and lets it run a while.
@@ -204,6 +271,26 @@ TEST_F(DvdBookmarkTest, StateTakenInTheTitleMenuReturnsToIt) {
   ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_VideoManagerMenu, seen))
       << Trace();
   ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_STILL_ON, std::nullopt, seen)) << Trace();
+}
+
+TEST_F(DvdBookmarkTest, StateTakenInTheRootMenuReturnsToItsTitleSet) {
+  IntoChapter2();
+  ASSERT_EQ(dvd->ShowMenu(DVD_MENU_Root, DVD_CMD_FLAG_None, nullptr), S_OK);
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_VideoTitleSetMenu, seen))
+      << Trace();
+  ComPtr<IDvdState> root;
+  ASSERT_TRUE(WaitFor([&] { return info->GetState(root.Put()) == S_OK; }));
+  EXPECT_EQ(PlaceOf(root.Get()).domain, DVD_DOMAIN_VideoTitleSetMenu);
+  EXPECT_EQ(PlaceOf(root.Get()).titleSet, 1u);
+  ASSERT_EQ(dvd->ShowMenu(DVD_MENU_Title, DVD_CMD_FLAG_None, nullptr), S_OK);
+  ASSERT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_VideoManagerMenu, seen))
+      << Trace();
+  ComPtr<IDvdCmd> cmd;
+  ASSERT_EQ(dvd->SetState(root.Get(), DVD_CMD_FLAG_None, cmd.Put()), S_OK);
+  EXPECT_EQ(cmd->WaitForEnd(), S_OK);
+  DVD_DOMAIN domain{};
+  ASSERT_EQ(info->GetCurrentDomain(&domain), S_OK);
+  EXPECT_EQ(domain, DVD_DOMAIN_VideoTitleSetMenu);
 }
 
 TEST_F(DvdBookmarkTest, StateOfAnotherDiscIsRefusedAndChangesNothing) {

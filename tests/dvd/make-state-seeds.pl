@@ -1,6 +1,7 @@
 #!/usr/bin/perl
 # Writes the seeds of the DVD state fuzz target into the folder given: bookmark stream
-# contents (the state's class identifier, then its saved form) for places in each domain.
+# contents (the state's class identifier, then its saved form) for places in each domain, in
+# the current saved form (version 2, with the title set) and the first (version 1, without).
 use strict;
 use warnings;
 no warnings "portable";  # the 64-bit disc identities
@@ -20,18 +21,21 @@ sub fnv1a {
   return $h;
 }
 
-# disc, domain, audio, subpicture, flags, title, chapter, time (90 kHz), angle
+# version, disc, domain, audio, subpicture, flags, title, chapter, time (90 kHz), angle,
+# title set
 my @places = (
-  [0x0123456789ABCDEF, 4, 1, 1, 1, 1, 2, 6 * 90000, 1],
-  [0xFFFFFFFFFFFFFFFF, 4, 7, 31, 0, 99, 999, 255 * 3600 * 90000, 9],
-  [1, 2, 0, 0, 0, 0, 0, 0, 1],
-  [2, 3, 0, 0, 1, 0, 0, 0, 1],
+  [2, 0x0123456789ABCDEF, 4, 1, 1, 1, 1, 2, 6 * 90000, 1, 1],
+  [2, 0xFFFFFFFFFFFFFFFF, 4, 7, 31, 0, 99, 999, 255 * 3600 * 90000, 9, 99],
+  [2, 1, 2, 0, 0, 0, 0, 0, 0, 1, 0],
+  [2, 2, 3, 0, 0, 1, 0, 0, 0, 1, 2],
+  [1, 0x0123456789ABCDEF, 4, 1, 1, 1, 1, 2, 6 * 90000, 1, 0],
+  [1, 2, 3, 0, 0, 1, 0, 0, 0, 1, 0],
 );
 my $n = 0;
 for my $p (@places) {
-  my ($disc, $domain, $audio, $spu, $flags, $title, $chapter, $time, $angle) = @$p;
-  my $body = 'KDVS' . pack('vv', 1, 36) . pack('Q<CCCCvvQ<CCCCV', $disc, $domain, $audio, $spu,
-                                                $flags, $title, $chapter, $time, $angle, 0, 0, 0, 0);
+  my ($version, $disc, $domain, $audio, $spu, $flags, $title, $chapter, $time, $angle, $set) = @$p;
+  my $body = 'KDVS' . pack('vv', $version, 36) . pack('Q<CCCCvvQ<CCCCV', $disc, $domain, $audio, $spu,
+                                                $flags, $title, $chapter, $time, $angle, $set, 0, 0, 0);
   $body .= pack('V', fnv1a($body));
   $n++;
   open(my $out, '>:raw', "$dir/seed-$n") or die "$dir/seed-$n: $!\n";

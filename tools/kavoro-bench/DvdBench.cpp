@@ -3,8 +3,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
+#include "BenchCheck.h"
 #include "CpuTime.h"
 #include "platform/com/ClassRegistry.h"
 #include "platform/media/EventCodes.h"
@@ -17,6 +19,7 @@
 #include "platform/media/MediaErrors.h"
 #include "platform/media/dvd/DvdPlayback.h"
 #include "platform/media/dvd/IDvdControl2.h"
+#include "platform/media/dvd/IDvdDeliveredStream.h"
 #include "platform/media/dvd/IDvdGraphBuilder.h"
 
 namespace kavoro::bench {
@@ -24,7 +27,6 @@ namespace {
 
 constexpr LONG kEventWaitMs = 100;
 constexpr int kMaxMinutes = 30;
-constexpr ULONG kTitle = 1;
 
 LONGLONG PresentedFrames(const std::vector<ComPtr<IVideoPresentation>>& videos) {
   LONGLONG frames = 0;
@@ -36,33 +38,71 @@ LONGLONG PresentedFrames(const std::vector<ComPtr<IVideoPresentation>>& videos) 
   return frames;
 }
 
+// "0x81", or "none" before the pin delivered anything.
+std::string DeliveredId(IBaseFilter* navigator, const char* pin) {
+  ComPtr<IPin> p;
+  ComPtr<IDvdDeliveredStream> d;
+  ULONG id = 0;
+  if (navigator && navigator->FindPin(pin, p.Put()) == S_OK && (d = p.As<IDvdDeliveredStream>()) &&
+      d->GetDeliveredStreamId(&id) == S_OK) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%#lx", static_cast<unsigned long>(id));
+    return text;
+  }
+  return "none";
+}
+
+// The chosen streams, once the title plays (the navigator offers streams in a title only).
+HRESULT ChooseStreams(IDvdControl2* dvd, const DvdBenchOptions& options) {
+  HRESULT hr = S_OK;
+  if (options.audio && FAILED(hr = dvd->SelectAudioStream(*options.audio, DVD_CMD_FLAG_None, nullptr))) {
+    std::fprintf(stderr, "SelectAudioStream(%lu) failed: %s\n",
+                 static_cast<unsigned long>(*options.audio), HResultToString(hr).c_str());
+    return hr;
+  }
+  if (options.subpicture &&
+      (FAILED(hr = dvd->SelectSubpictureStream(*options.subpicture, DVD_CMD_FLAG_None, nullptr)) ||
+       FAILED(hr = dvd->SetSubpictureState(1, DVD_CMD_FLAG_None, nullptr)))) {
+    std::fprintf(stderr, "subpicture stream %lu failed: %s\n",
+                 static_cast<unsigned long>(*options.subpicture), HResultToString(hr).c_str());
+    return hr;
+  }
+  return S_OK;
+}
+
 }  // namespace
 
-int RunDvdBench(const std::string& path) {
+int RunDvdBench(const std::string& path, const DvdBenchOptions& options) {
+  const ULONG title = options.title;
   // Measuring decode speed: a sound device would pace the audio stream.
   setenv("KAVORO_AUDIO_DEVICE", "none", 1);
   media::RegisterDvdPlayback();
   ComPtr<IDvdGraphBuilder> builder = CreateInstance<IDvdGraphBuilder>(CLSID_DvdGraphBuilder);
   if (!builder) {
     std::fprintf(stderr, "cannot create the DVD graph builder\n");
-    return 1;
+    return kExitSetup;
   }
   AM_DVD_RENDERSTATUS status;
-  HRESULT hr = builder->RenderDvdVideoVolume(path.c_str(), AM_DVD_HWDEC_PREFER, &status);
-  if (FAILED(hr) || status.bDvdVolInvalid || status.bDvdVolUnknown) {
-    std::fprintf(stderr, "RenderDvdVideoVolume failed: %s\n", HResultToString(hr).c_str());
-    return 1;
+  HRESULT hr = S_OK;
+  {
+    Watchdog open(kOpenSeconds, "opening the disc", kExitStalled);
+    hr = builder->RenderDvdVideoVolume(path.c_str(), AM_DVD_HWDEC_PREFER, &status);
   }
+  if (FAILED(hr) || status.bDvdVolInvalid || status.bDvdVolUnknown)
+    return ReportError(FAILED(hr) ? hr : VFW_E_DVD_INVALID_DISC,
+                       ("RenderDvdVideoVolume failed: " + HResultToString(hr)).c_str());
   if (hr != S_OK)
     std::fprintf(stderr, "RenderDvdVideoVolume: %d of %d streams failed (flags %#lx)\n",
                  status.iNumStreamsFailed, status.iNumStreams,
                  static_cast<unsigned long>(status.dwFailedStreamsFlag));
   ComPtr<IGraphBuilder> graph;
   ComPtr<IDvdControl2> dvd;
+  ComPtr<IBaseFilter> navigator;
   if (FAILED(builder->GetFiltergraph(graph.Put())) ||
-      FAILED(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid()))) {
+      FAILED(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid())) ||
+      FAILED(builder->GetDvdInterface(IIDOf<IBaseFilter>(), navigator.PutVoid()))) {
     std::fprintf(stderr, "the DVD graph has no navigator\n");
-    return 1;
+    return kExitSetup;
   }
 
   std::vector<ComPtr<IVideoPresentation>> videos;
@@ -80,21 +120,31 @@ int RunDvdBench(const std::string& path) {
 
   auto control = graph.As<IMediaControl>();
   auto events = graph.As<IMediaEvent>();
-  if (FAILED(hr = control->Run())) {
-    std::fprintf(stderr, "Run failed: %s\n", HResultToString(hr).c_str());
-    return 1;
+  // Stops the graph within its bound, whatever ends the run.
+  auto stop = [&] {
+    Watchdog teardown(kTeardownSeconds, "stopping the graph", kExitStalled);
+    control->Stop();
+  };
+  {
+    Watchdog run(kOpenSeconds, "starting the graph", kExitStalled);
+    hr = control->Run();
+  }
+  if (FAILED(hr)) {
+    stop();
+    return ReportError(hr, ("Run failed: " + HResultToString(hr)).c_str());
   }
   // The disc starts wherever its first play goes (a menu, often a still): straight to the title.
-  if (FAILED(hr = dvd->PlayTitle(kTitle, DVD_CMD_FLAG_None, nullptr))) {
-    std::fprintf(stderr, "PlayTitle failed: %s\n", HResultToString(hr).c_str());
-    control->Stop();
-    return 1;
+  if (FAILED(hr = dvd->PlayTitle(title, DVD_CMD_FLAG_None, nullptr))) {
+    stop();
+    return ReportError(hr, ("PlayTitle failed: " + HResultToString(hr)).c_str());
   }
   const LONGLONG framesBefore = PresentedFrames(videos);
   const auto wallStart = std::chrono::steady_clock::now();
   const double cpuStart = CpuSeconds();
   const auto deadline = wallStart + std::chrono::minutes(kMaxMinutes);
-  int exitCode = 0;
+  LONGLONG progress = framesBefore;
+  auto lastProgress = wallStart;
+  int exitCode = kExitPlayed;
   bool inTitle = false;
   for (bool done = false; !done;) {
     LONG code = 0;
@@ -104,7 +154,11 @@ int RunDvdBench(const std::string& path) {
       switch (code) {
         case EC_DVD_TITLE_CHANGE:
           std::printf("title %ld\n", static_cast<long>(p1));
-          inTitle = static_cast<ULONG>(p1) == kTitle;
+          inTitle = static_cast<ULONG>(p1) == title;
+          if (inTitle && FAILED(hr = ChooseStreams(dvd.Get(), options))) {
+            exitCode = ReportError(hr, "the streams asked for cannot be played");
+            done = true;
+          }
           break;
         case EC_DVD_CHAPTER_START:
           std::printf("chapter %ld\n", static_cast<long>(p1));
@@ -117,21 +171,40 @@ int RunDvdBench(const std::string& path) {
         case EC_COMPLETE:
           done = true;
           break;
+        case EC_DVD_WARNING:
+          std::fprintf(stderr, "warning %ld\n", static_cast<long>(p1));
+          break;
+        case EC_DVD_ERROR:
+          exitCode = ReportError(p1 == DVD_ERROR_Unexpected ? E_UNEXPECTED : E_FAIL,
+                                 "the navigator gave up");
+          done = true;
+          break;
         case EC_DVD_DISC_EJECTED:
+          exitCode = ReportError(VFW_E_DVD_INVALID_DISC, "the disc went away");
+          done = true;
+          break;
         case EC_ERRORABORT:
         case EC_USERABORT:
-          std::fprintf(stderr, "playback ended: event %#lx\n", static_cast<long>(code));
-          exitCode = 1;
+          exitCode = ReportError(static_cast<HRESULT>(p1), "playback was aborted");
           done = true;
           break;
         default:
           break;
       }
     }
-    if (std::chrono::steady_clock::now() > deadline) {
+    if (done) break;
+    const auto now = std::chrono::steady_clock::now();
+    if (const LONGLONG frames = PresentedFrames(videos); frames != progress) {
+      progress = frames;
+      lastProgress = now;
+    } else if (now - lastProgress > std::chrono::seconds(kStallSeconds)) {
+      exitCode = ReportStall();
+      break;
+    }
+    if (now > deadline) {
       std::fprintf(stderr, "title %lu did not end within %d minutes\n",
-                   static_cast<unsigned long>(kTitle), kMaxMinutes);
-      exitCode = 1;
+                   static_cast<unsigned long>(title), kMaxMinutes);
+      exitCode = ReportStall();
       break;
     }
   }
@@ -139,7 +212,11 @@ int RunDvdBench(const std::string& path) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
   const double cpu = CpuSeconds() - cpuStart;
   const LONGLONG frames = PresentedFrames(videos) - framesBefore;
-  control->Stop();
+  const std::string streams = "streams: video " + DeliveredId(navigator.Get(), "Video") +
+                              " audio " + DeliveredId(navigator.Get(), "Audio") +
+                              " subpicture " + DeliveredId(navigator.Get(), "SubPicture");
+  stop();
+  std::printf("%s\n", streams.c_str());
   std::printf("frames=%lld wall=%.3f cpu=%.3f\n", static_cast<long long>(frames), wall, cpu);
   return exitCode;
 }

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchCheck.h"
 #include "CpuTime.h"
 #include "platform/com/ClassRegistry.h"
 #include "platform/media/EventCodes.h"
@@ -32,57 +33,12 @@ using Clock = std::chrono::steady_clock;
 
 constexpr LONG kEventWaitMs = 100;
 constexpr int kMaxMinutes = 60;
-// Bounds of the steps that could hang in a broken graph.
-constexpr int kOpenSeconds = 60;
-constexpr int kTeardownSeconds = 15;
 constexpr int kStateWaitMs = 5000;
 // The seek measurement.
 constexpr int kSeeks = 20;
 constexpr int kSeekStride = 7;  // visits the kSeeks places in a jumping order (coprime to it)
 constexpr auto kPlayBeforeSeek = std::chrono::milliseconds(300);
 constexpr LONG kSeekPollMs = 1;
-
-// Ends the process with `code` unless disarmed within its bound: a step of a broken graph
-// must not hang the checker.
-class Watchdog {
- public:
-  Watchdog(int seconds, const char* what, int code)
-      : thread_([this, seconds, what, code] {
-          std::unique_lock g(m_);
-          if (!cv_.wait_for(g, std::chrono::seconds(seconds), [this] { return done_; })) {
-            std::fprintf(stderr, "%s did not end within %d s\n", what, seconds);
-            if (code == kExitStalled) std::printf("stalled\n");
-            std::fflush(nullptr);
-            std::_Exit(code);
-          }
-        }) {}
-  ~Watchdog() {
-    {
-      std::lock_guard g(m_);
-      done_ = true;
-    }
-    cv_.notify_all();
-    thread_.join();
-  }
-
- private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  bool done_ = false;
-  std::thread thread_;
-};
-
-int ReportError(HRESULT hr, const char* what) {
-  std::fprintf(stderr, "%s\n", what);
-  std::printf("error=0x%08X\n", static_cast<unsigned>(hr));
-  return kExitError;
-}
-
-int ReportStall() {
-  std::fprintf(stderr, "nothing presented for %d s while playing\n", kStallSeconds);
-  std::printf("stalled\n");
-  return kExitStalled;
-}
 
 std::vector<ComPtr<IBaseFilter>> Filters(IGraphBuilder* graph) {
   std::vector<ComPtr<IBaseFilter>> out;

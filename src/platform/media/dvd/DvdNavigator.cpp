@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 extern "C" {
 #include <dvdread/dvd_reader.h>
@@ -99,9 +100,23 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
     return VFW_E_DVD_INVALID_DISC;
   }
 
+  path = p;
+  // A file the volume cannot be without: the main table of a folder, the image itself.
+  if (IsDir(p)) {
+    const std::string ts = EndsWithNoCase(p, "VIDEO_TS") ? p : p + "/VIDEO_TS";
+    presenceProbe = IsFile(ts + "/VIDEO_TS.IFO") ? ts + "/VIDEO_TS.IFO" : ts + "/video_ts.ifo";
+  } else {
+    presenceProbe = p;
+  }
+  return OpenVolume();
+}
+
+dvdnav_status_t DvdNavigator::Impl::OpenNav() { return dvdnav_open(&nav, path.c_str()); }
+
+HRESULT DvdNavigator::Impl::OpenVolume() {
   // The disc's tables, read once here: titles and chapters, the picture standard and the
   // coding of the first title's first audio stream (the one the audio pin offers).
-  dvd_reader_t* dvd = DVDOpen(p.c_str());
+  dvd_reader_t* dvd = DVDOpen(path.c_str());
   if (!dvd) return VFW_E_DVD_INVALID_DISC;
   ifo_handle_t* vmg = ifoOpen(dvd, 0);
   if (!vmg || !vmg->tt_srpt || vmg->tt_srpt->nr_of_srpts == 0) {
@@ -121,20 +136,9 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
   const int vtsOfFirst = vmg->tt_srpt->title[0].title_set_nr;
   const int vtsCount = vmg->vmgi_mat ? vmg->vmgi_mat->vmg_nr_of_title_sets : 0;
   ifoClose(vmg);
-  titleSets.assign(static_cast<std::size_t>(vtsCount) + 1, {});
-  for (int n = 1; n <= vtsCount; ++n) {
-    ifo_handle_t* vts = ifoOpen(dvd, n);
-    if (!vts) continue;
-    if (const vtsi_mat_t* mat = vts->vtsi_mat) {
-      for (int i = 0; i < mat->nr_of_vts_audio_streams && i < 8; ++i)
-        titleSets[n].audio.push_back(mat->vts_audio_attr[i].lang_type == 1
-                                         ? mat->vts_audio_attr[i].lang_code : 0);
-      for (int i = 0; i < mat->nr_of_vts_subp_streams && i < 32; ++i)
-        titleSets[n].spu.push_back(mat->vts_subp_attr[i].type == 1
-                                       ? mat->vts_subp_attr[i].lang_code : 0);
-    }
-    ifoClose(vts);
-  }
+  titleSetCount = vtsCount > 0 ? static_cast<ULONG>(vtsCount) : 0;
+  const std::vector<DvdTitleStreams> streams = ReadDvdTitleStreams(dvd);
+  for (std::size_t i = 0; i < titles.size() && i < streams.size(); ++i) titles[i].streams = streams[i];
   // The display shape of the first title set's pictures (the video attributes' code 3 is
   // 16:9, every other 4:3), for the video pin's type.
   constexpr unsigned kWideDisplayCode = 3;
@@ -159,7 +163,7 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
   }
   DVDClose(dvd);
 
-  if (dvdnav_open(&nav, p.c_str()) != DVDNAV_STATUS_OK) {
+  if (OpenNav() != DVDNAV_STATUS_OK) {
     nav = nullptr;
     return VFW_E_DVD_INVALID_DISC;
   }
@@ -175,14 +179,6 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
   dvdnav_menu_language_select(nav, const_cast<char*>("en"));
   dvdnav_audio_language_select(nav, const_cast<char*>("en"));
   dvdnav_spu_language_select(nav, const_cast<char*>("en"));
-  path = p;
-  // A file the volume cannot be without: the main table of a folder, the image itself.
-  if (IsDir(p)) {
-    const std::string ts = EndsWithNoCase(p, "VIDEO_TS") ? p : p + "/VIDEO_TS";
-    presenceProbe = IsFile(ts + "/VIDEO_TS.IFO") ? ts + "/VIDEO_TS.IFO" : ts + "/video_ts.ifo";
-  } else {
-    presenceProbe = p;
-  }
 
   AVCodecParameters* vp = avcodec_parameters_alloc();
   vp->codec_type = AVMEDIA_TYPE_VIDEO;
@@ -215,16 +211,17 @@ HRESULT DvdNavigator::Impl::Open(const std::string& input) {
 // -----------------------------------------------------------------------------------------
 // The streaming thread
 
-void DvdNavigator::Impl::StartThread() {
-  if (!nav) return;
+HRESULT DvdNavigator::Impl::StartThread() {
+  if (!nav) return VFW_E_DVD_GRAPHNOTREADY;
   if (started && resetOnStop) {
     // A fresh start from the disc's first play.
     dvdnav_close(nav);
     nav = nullptr;
-    if (dvdnav_open(&nav, path.c_str()) != DVDNAV_STATUS_OK) {
+    if (OpenNav() != DVDNAV_STATUS_OK) {
+      // The volume went away while stopped: the run fails, and so does every command after.
       nav = nullptr;
       Event(EC_DVD_DISC_EJECTED, 0, 0);
-      return;
+      return VFW_E_DVD_INVALID_DISC;
     }
     dvdnav_set_readahead_flag(nav, 1);
     dvdnav_set_PGC_positioning_flag(nav, 1);
@@ -248,14 +245,17 @@ void DvdNavigator::Impl::StartThread() {
     snap.rate = 1.0;
     snap.backward = false;
   }
-  spuUnit.clear();
+  spuUnit.Reset();
   resync = true;
   lastOutEnd = 0;
   lastVobuEnd = -1;
   stopped = false;
+  readFailing = readInCell = false;
+  readCell = 0;
   for (NavPin* p : Connected()) {
     p->queue.DeliverNewSegment(0, INT64_MAX, 1.0);
     p->discontinuity = true;
+    p->delivered.store(-1);
   }
   spuSink.Reset();
   spuShownTold.reset();
@@ -267,6 +267,7 @@ void DvdNavigator::Impl::StartThread() {
       if (c.cmd) c.cmd->SetDeferred(false);
   }
   thread = std::thread([this] { Run(); });
+  return S_OK;
 }
 
 void DvdNavigator::Impl::StopThread() {
@@ -287,22 +288,19 @@ void DvdNavigator::Impl::StopThread() {
     if (c.cmd) c.cmd->End(E_ABORT);
   restoring.reset();
   EndAwaiting(E_ABORT);
-  std::lock_guard g(flushLock);
-  if (flushing) {
-    flushing = false;
+  jumpFlush.Abort([&] {
     for (NavPin* p : Connected()) p->queue.EndFlush();
-  }
+  });
 }
 
-void DvdNavigator::Impl::EndFlushIfStarted() {
-  std::lock_guard g(flushLock);
-  if (!flushing) return;
-  flushing = false;
-  for (NavPin* p : Connected()) {
-    p->queue.EndFlush();
-    p->queue.DeliverNewSegment(0, INT64_MAX, 1.0);
-    p->discontinuity = true;
-  }
+void DvdNavigator::Impl::EndFlushIfCovered(std::uint64_t taken) {
+  jumpFlush.EndIfCovered(taken, [&] {
+    for (NavPin* p : Connected()) {
+      p->queue.EndFlush();
+      p->queue.DeliverNewSegment(0, INT64_MAX, 1.0);
+      p->discontinuity = true;
+    }
+  });
 }
 
 void DvdNavigator::Impl::UpdatePlace() {
@@ -317,6 +315,7 @@ void DvdNavigator::Impl::UpdatePlace() {
   ULONG newChapter = domain == DVD_DOMAIN_Title && part > 0 ? static_cast<ULONG>(part) : 0;
   const std::int64_t length =
       newTitle && newTitle <= titles.size() ? titles[newTitle - 1].length90k : 0;
+  if (domain == DVD_DOMAIN_Title && title > 0) playingTitle = static_cast<ULONG>(title);
   DVD_DOMAIN old;
   ULONG oldTitle, oldChapter;
   {
@@ -325,6 +324,9 @@ void DvdNavigator::Impl::UpdatePlace() {
     oldTitle = snap.title;
     oldChapter = snap.chapter;
     snap.domain = domain;
+    snap.titleSet = domain == DVD_DOMAIN_VideoTitleSetMenu || domain == DVD_DOMAIN_Title
+                        ? static_cast<ULONG>(std::max(currentVts, 0))
+                        : 0;
     snap.title = newTitle;
     snap.chapter = newChapter;
     snap.titleLength90k = length;
@@ -338,59 +340,6 @@ void DvdNavigator::Impl::UpdatePlace() {
   if (newTitle && newTitle != oldTitle) Event(EC_DVD_TITLE_CHANGE, static_cast<LONG_PTR>(newTitle), 0);
   if (newChapter && (newChapter != oldChapter || newTitle != oldTitle))
     Event(EC_DVD_CHAPTER_START, static_cast<LONG_PTR>(newChapter), 0);
-}
-
-void DvdNavigator::Impl::UpdateStreams() {
-  // In a title the program chain says which streams exist (a logical stream maps to a
-  // physical one, or to none); menus have no choice of streams.
-  // The title set's own tables give the streams and languages; what libdvdnav answers for
-  // them lags behind a change of domain.
-  const bool inTitle = dvdnav_is_domain_vts(nav) != 0;
-  std::array<std::uint16_t, 8> al;
-  std::array<std::uint16_t, 32> sl;
-  al.fill(kNoStream);
-  sl.fill(kNoStream);
-  ULONG ac = 0, sc = 0;
-  if (inTitle && currentVts > 0 && static_cast<std::size_t>(currentVts) < titleSets.size()) {
-    const TitleSetStreams& t = titleSets[static_cast<std::size_t>(currentVts)];
-    for (std::size_t i = 0; i < t.audio.size(); ++i) al[i] = t.audio[i];
-    for (std::size_t i = 0; i < t.spu.size(); ++i) sl[i] = t.spu[i];
-    ac = static_cast<ULONG>(t.audio.size());
-    sc = static_cast<ULONG>(t.spu.size());
-  }
-  int audioNow = -1, spuNow = -1;
-  if (inTitle && !audioUserChoice) {
-    audioNow = dvdnav_get_active_audio_stream(nav);
-    if (audioNow < 0 || audioNow >= static_cast<int>(ac)) audioNow = 0;
-    audioPhysical = static_cast<int>(PhysicalAudioFor(static_cast<ULONG>(audioNow)));
-  }
-  if (inTitle && !spuUserChoice) {
-    spuNow = dvdnav_get_active_spu_stream(nav);
-    spuNow = spuNow < 0 ? 0 : (spuNow & 0x1F);
-    if (spuNow >= static_cast<int>(sc)) spuNow = 0;
-    spuPhysical = static_cast<int>(PhysicalSpuFor(static_cast<ULONG>(spuNow)));
-  }
-  bool audioChanged = false, spuChanged = false;
-  LCID audioLcid = 0, spuLcid = 0;
-  {
-    std::lock_guard g(m);
-    snap.audioLang = al;
-    snap.spuLang = sl;
-    snap.audioCount = ac;
-    snap.spuCount = sc;
-    if (audioNow >= 0) {
-      audioChanged = snap.audio != static_cast<ULONG>(audioNow);
-      snap.audio = static_cast<ULONG>(audioNow);
-      audioLcid = LanguageFromDiscCode(al[audioNow]);
-    }
-    if (spuNow >= 0) {
-      spuChanged = snap.spu != static_cast<ULONG>(spuNow);
-      snap.spu = static_cast<ULONG>(spuNow);
-      spuLcid = LanguageFromDiscCode(sl[spuNow]);
-    }
-  }
-  if (audioChanged) Event(EC_DVD_AUDIO_STREAM_CHANGE, audioNow, static_cast<LONG_PTR>(audioLcid));
-  if (spuChanged) Event(EC_DVD_SUBPICTURE_STREAM_CHANGE, spuNow, static_cast<LONG_PTR>(spuLcid));
 }
 
 bool DvdNavigator::Impl::TellSubpictureShown() {
@@ -449,6 +398,7 @@ void DvdNavigator::Impl::OnNav() {
     snap.havePci = true;
     snap.time90k = now;
     snap.angle = angle > 0 ? static_cast<ULONG>(angle) : 1;
+    snap.angles = angles > 0 ? static_cast<ULONG>(angles) : 1;
     hmsf = snap.hmsfEvents;
     domain = snap.domain;
     length = snap.titleLength90k;
@@ -473,9 +423,10 @@ void DvdNavigator::Impl::OnNav() {
   } else {
     lastSecond = -1;
   }
+  HRESULT restored = S_OK;
   if (restoring && (restoring->domain != DVD_DOMAIN_Title || domain == DVD_DOMAIN_Title))
-    FinishRestore();
-  EndAwaiting(S_OK);
+    restored = FinishRestore();
+  EndAwaiting(S_OK, restored);
 }
 
 void DvdNavigator::Impl::Run() {
@@ -501,7 +452,9 @@ void DvdNavigator::Impl::Run() {
       }
     }
     bool moved = false;
+    std::uint64_t taken = DvdJumpFlush::kNoFlush;
     for (Command& c : todo) {
+      taken = std::max(taken, c.flush);
       if (c.cmd) c.cmd->Start();
       bool still;
       {
@@ -510,10 +463,11 @@ void DvdNavigator::Impl::Run() {
       }
       if (c.moves && still && !c.endsStill) dvdnav_still_skip(nav);
       const HRESULT hr = c.run();
+      const bool restore = std::exchange(ranRestore, false);
       if (c.moves && SUCCEEDED(hr)) {
         moved = true;
         stopped = false;
-        if (c.cmd) awaiting.push_back(c.cmd);
+        if (c.cmd) awaiting.push_back({c.cmd, restore});
       } else if (c.cmd) {
         c.cmd->End(hr);
       }
@@ -529,14 +483,16 @@ void DvdNavigator::Impl::Run() {
       if (wasStill) Event(EC_DVD_STILL_OFF, 0, 0);
       videoFramer.Reset(AV_CODEC_ID_MPEG2VIDEO);
       audioFramer.Reset(audioFramer.codec);
-      spuUnit.clear();
+      spuUnit.Reset();
       resync = true;
       lastOutEnd = 0;
+      readFailing = false;
+      readCell = 0;
       // A jump elsewhere resumes normal play, unless the command set the speed itself.
       if (!rateSetByCommand && (rate != 1.0 || backward)) SetRate(1.0, false);
     }
     rateSetByCommand = false;
-    EndFlushIfStarted();
+    EndFlushIfCovered(taken);
     if (stopped) continue;
 
     bool still;
@@ -559,13 +515,34 @@ void DvdNavigator::Impl::Run() {
 
     int32_t event = 0, len = 0;
     if (dvdnav_get_next_block(nav, buffer.data(), &event, &len) != DVDNAV_STATUS_OK) {
-      const bool gone = DiscGone();
-      Event(gone ? EC_DVD_DISC_EJECTED : EC_DVD_WARNING, gone ? 0 : 6, 0);
+      if (DiscGone()) {
+        Event(EC_DVD_DISC_EJECTED, 0, 0);
+      } else if (SkipDamage()) {
+        continue;
+      } else {
+        Event(EC_DVD_ERROR, DVD_ERROR_Unexpected, 0);
+      }
       event = DVDNAV_STOP;
     } else if (event == DVDNAV_NAV_PACKET && DiscGone()) {
       // Files already open still read after the volume went away: each VOBU asks.
       Event(EC_DVD_DISC_EJECTED, 0, 0);
       event = DVDNAV_STOP;
+    } else if (event == DVDNAV_CELL_CHANGE) {
+      // A search within the cell tells the same cell again. Read errors all through the cell
+      // just left: nothing of it could be played.
+      const int cell = reinterpret_cast<dvdnav_cell_change_event_t*>(buffer.data())->cellN;
+      if (cell != readCell) {
+        if (readFailing && !readInCell) {
+          Event(EC_DVD_ERROR, DVD_ERROR_Unexpected, 0);
+          event = DVDNAV_STOP;
+        }
+        readInCell = false;
+        readCell = cell;
+      }
+    } else if (event == DVDNAV_BLOCK_OK || event == DVDNAV_NAV_PACKET) {
+      ReadOk(event == DVDNAV_NAV_PACKET);
+      // What is read again after a search that landed before the damage went out already.
+      if (readFailing) continue;
     }
     switch (event) {
       case DVDNAV_BLOCK_OK:
@@ -644,7 +621,7 @@ void DvdNavigator::Impl::Run() {
       case DVDNAV_HOP_CHANNEL:
         videoFramer.Reset(AV_CODEC_ID_MPEG2VIDEO);
         audioFramer.Reset(audioFramer.codec);
-        spuUnit.clear();
+        spuUnit.Reset();
         break;
       case DVDNAV_STOP: {
         videoFramer.Drain([&](const std::uint8_t* d, int n, std::int64_t p, bool k) {
@@ -672,6 +649,38 @@ void DvdNavigator::Impl::Run() {
   }
 }
 
+bool DvdNavigator::Impl::SkipDamage() {
+  uint32_t pos = 0, length = 0;
+  if (dvdnav_get_position(nav, &pos, &length) != DVDNAV_STATUS_OK) return false;
+  if (!readFailing) {
+    readFailing = true;
+    skipFrom = pos;
+    skipBlocks = 0;
+    Event(EC_DVD_WARNING, DVD_WARNING_Read, 0);
+  }
+  skipBlocks += kDamageSkipBlocks;
+  if (static_cast<std::uint64_t>(skipFrom) + skipBlocks >= length) return false;
+  // What the framers hold ends at the damage.
+  videoFramer.Reset(AV_CODEC_ID_MPEG2VIDEO);
+  audioFramer.Reset(audioFramer.codec);
+  spuUnit.Reset();
+  return dvdnav_sector_search(nav, static_cast<int64_t>(skipFrom + skipBlocks), SEEK_SET) ==
+         DVDNAV_STATUS_OK;
+}
+
+void DvdNavigator::Impl::ReadOk(bool navPacket) {
+  if (!readFailing) {
+    readInCell = true;
+    return;
+  }
+  // A search lands on the VOBU that holds its target, which may lie before the damage.
+  uint32_t pos = 0, length = 0;
+  if (navPacket && dvdnav_get_position(nav, &pos, &length) == DVDNAV_STATUS_OK && pos > skipFrom) {
+    readFailing = false;
+    readInCell = true;
+  }
+}
+
 bool DvdNavigator::Impl::DiscGone() const {
   // A block device stays; its medium going shows as read errors.
   if (presenceProbe.rfind("/dev/", 0) == 0) return false;
@@ -683,17 +692,16 @@ HRESULT DvdNavigator::Impl::Post(std::function<HRESULT()> run, bool moves, IDvdC
   if (out) *out = nullptr;
   if (!nav) return VFW_E_DVD_GRAPHNOTREADY;
   ComPtr<DvdCmd> cmd = MakeCom<DvdCmd>();
+  std::uint64_t flush = DvdJumpFlush::kNoFlush;
   if (moves && f.State() != State_Stopped) {
-    std::lock_guard g(flushLock);
-    if (!flushing) {
-      flushing = true;
+    flush = jumpFlush.Begin([&] {
       for (NavPin* p : Connected()) p->queue.BeginFlush();
-    }
+    });
   }
   {
     std::lock_guard g(m);
     if (!thread.joinable()) cmd->SetDeferred(true);
-    commands.push_back({std::move(run), cmd, moves, endsStill});
+    commands.push_back({std::move(run), cmd, moves, endsStill, flush});
   }
   cv.notify_all();
   if (out) {
@@ -701,6 +709,34 @@ HRESULT DvdNavigator::Impl::Post(std::function<HRESULT()> run, bool moves, IDvdC
     *out = cmd.Get();
   }
   return S_OK;
+}
+
+HRESULT DvdNavigator::Impl::PostAndAnswer(std::function<HRESULT()> run, bool moves,
+                                          bool endsStill) {
+  struct Answer {
+    std::mutex m;
+    std::condition_variable cv;
+    std::optional<HRESULT> hr;
+  };
+  auto answer = std::make_shared<Answer>();
+  bool deferred;
+  {
+    std::lock_guard g(m);
+    deferred = !thread.joinable();
+  }
+  const HRESULT posted = Post(
+      [answer, run = std::move(run)] {
+        const HRESULT hr = run();
+        std::lock_guard g(answer->m);
+        answer->hr = hr;
+        answer->cv.notify_all();
+        return hr;
+      },
+      moves, nullptr, endsStill);
+  if (FAILED(posted) || deferred) return posted;
+  std::unique_lock g(answer->m);
+  if (!answer->cv.wait_for(g, kAnswerWait, [&] { return answer->hr.has_value(); })) return S_FALSE;
+  return *answer->hr;
 }
 
 // -----------------------------------------------------------------------------------------
@@ -726,8 +762,7 @@ IPin* DvdNavigator::OutputPin(Output which) {
 }
 
 HRESULT DvdNavigator::OnPause(FILTER_STATE from) {
-  if (from == State_Stopped) impl_->StartThread();
-  return S_OK;
+  return from == State_Stopped ? impl_->StartThread() : S_OK;
 }
 
 HRESULT DvdNavigator::OnStop() {

@@ -62,6 +62,7 @@ class DvdNavigator final : public AddInterfaces<BaseFilter, DvdControlBase, IDvd
   HRESULT SelectSubpictureStream(ULONG stream, DWORD flags, IDvdCmd** cmd) override;
   HRESULT SetSubpictureState(BOOL on, DWORD flags, IDvdCmd** cmd) override;
   HRESULT SelectAngle(ULONG angle, DWORD flags, IDvdCmd** cmd) override;
+  HRESULT SelectVideoModePreference(ULONG preferredDisplayMode) override;
   HRESULT SetState(IDvdState* state, DWORD flags, IDvdCmd** cmd) override;
   HRESULT SetOption(DVD_OPTION_FLAG option, BOOL on) override;
 

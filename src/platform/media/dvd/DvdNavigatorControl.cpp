@@ -7,6 +7,8 @@ namespace kavoro::media {
 
 namespace {
 HRESULT Result(dvdnav_status_t s) { return s == DVDNAV_STATUS_OK ? S_OK : E_FAIL; }
+// A button call libdvdnav refuses: the button is not on screen (any more).
+HRESULT ButtonResult(dvdnav_status_t s) { return s == DVDNAV_STATUS_OK ? S_OK : VFW_E_DVD_NO_BUTTON; }
 
 // The domain checks of commands that work only in a title, or only in a menu.
 HRESULT NeedTitle(DvdNavigator::Impl* i) {
@@ -170,7 +172,7 @@ HRESULT DvdNavigator::SelectRelativeButton(DVD_RELATIVE_BUTTON direction) {
     if (impl_->snap.uops & UOP_Select_Or_Activate_Button) return VFW_E_DVD_OPERATION_INHIBITED;
   }
   Impl* i = impl_.get();
-  return i->Post(
+  return i->PostAndAnswer(
       [i, direction] {
         pci_t* pci = dvdnav_get_current_nav_pci(i->nav);
         switch (direction) {
@@ -180,18 +182,18 @@ HRESULT DvdNavigator::SelectRelativeButton(DVD_RELATIVE_BUTTON direction) {
           default: return i->Selected(dvdnav_right_button_select(i->nav, pci));
         }
       },
-      false, nullptr);
+      false);
 }
 
 namespace {
 // Selects button `button` (from 1) of the menu on screen, told at once.
 HRESULT PostButtonSelect(DvdNavigator::Impl* i, ULONG button) {
-  return i->Post(
+  return i->PostAndAnswer(
       [i, button] {
         return i->Selected(dvdnav_button_select(i->nav, dvdnav_get_current_nav_pci(i->nav),
                                                 static_cast<int32_t>(button)));
       },
-      false, nullptr);
+      false);
 }
 }  // namespace
 
@@ -214,22 +216,28 @@ HRESULT DvdNavigator::ActivateButton() {
     if (impl_->snap.uops & UOP_Select_Or_Activate_Button) return VFW_E_DVD_OPERATION_INHIBITED;
   }
   Impl* i = impl_.get();
-  return i->Post(
+  return i->PostAndAnswer(
       [i] {
         int32_t b = 0;
         dvdnav_get_current_highlight(i->nav, &b);
         const HRESULT hr =
-            Result(dvdnav_button_activate(i->nav, dvdnav_get_current_nav_pci(i->nav)));
+            ButtonResult(dvdnav_button_activate(i->nav, dvdnav_get_current_nav_pci(i->nav)));
         if (SUCCEEDED(hr)) i->Activated(static_cast<ULONG>(b));
         return hr;
       },
-      true, nullptr, true);
+      true, true);
 }
 
 HRESULT DvdNavigator::SelectAtPosition(POINT point) {
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
   ULONG b;
   if (const HRESULT hr = ButtonForPoint(impl_.get(), point, &b); FAILED(hr)) return hr;
+  // The pointer moving over the button already selected (the common case) asks nothing of the
+  // streaming thread, so it never waits for it.
+  {
+    std::lock_guard g(impl_->m);
+    if (impl_->snap.button == b) return S_OK;
+  }
   return PostButtonSelect(impl_.get(), b);
 }
 
@@ -238,14 +246,14 @@ HRESULT DvdNavigator::ActivateAtPosition(POINT point) {
   ULONG b;
   if (const HRESULT hr = ButtonForPoint(impl_.get(), point, &b); FAILED(hr)) return hr;
   Impl* i = impl_.get();
-  return i->Post(
+  return i->PostAndAnswer(
       [i, b] {
-        const HRESULT hr = Result(dvdnav_button_select_and_activate(
+        const HRESULT hr = ButtonResult(dvdnav_button_select_and_activate(
             i->nav, dvdnav_get_current_nav_pci(i->nav), static_cast<int32_t>(b)));
         if (SUCCEEDED(hr)) i->Activated(b);
         return hr;
       },
-      true, nullptr, true);
+      true, true);
 }
 
 namespace {
@@ -346,17 +354,44 @@ HRESULT DvdNavigator::SelectAngle(ULONG angle, DWORD, IDvdCmd** cmd) {
   if (cmd) *cmd = nullptr;
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
   if (const HRESULT hr = NeedTitle(impl_.get()); FAILED(hr)) return hr;
-  if (angle < 1 || angle > 9) return E_INVALIDARG;
+  {
+    std::lock_guard g(impl_->m);
+    if (angle < 1 || angle > impl_->snap.angles) return E_INVALIDARG;
+  }
   KAVORO_DVD_CHECK_UOP(UOP_Select_Angle);
   Impl* i = impl_.get();
+  // The command ends with libdvdnav's answer; the angles may have changed with the place since
+  // the check above.
+  return i->Post([i, angle] { return i->ChangeAngle(angle); }, false, cmd);
+}
+
+HRESULT DvdNavigator::SelectVideoModePreference(ULONG preferredDisplayMode) {
+  DvdDisplay display;
+  switch (preferredDisplayMode) {
+    case DISPLAY_CONTENT_DEFAULT:
+    case DISPLAY_16x9: display = DvdDisplay::Wide; break;
+    case DISPLAY_4x3_LETTERBOX_PREFERRED: display = DvdDisplay::LetterBox; break;
+    case DISPLAY_4x3_PANSCAN_PREFERRED: display = DvdDisplay::PanScan; break;
+    default: return E_INVALIDARG;
+  }
+  if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
+  Impl* i = impl_.get();
   return i->Post(
-      [i, angle] {
-        int32_t current = 0, count = 0;
-        dvdnav_get_angle_info(i->nav, &current, &count);
-        if (static_cast<int32_t>(angle) > count) return E_INVALIDARG;
-        return Result(dvdnav_angle_change(i->nav, static_cast<int32_t>(angle)));
+      [i, display] {
+        if (display == i->display) return S_OK;
+        i->display = display;
+        ULONG logical;
+        {
+          std::lock_guard g(i->m);
+          logical = i->snap.spu;
+        }
+        // The other display's stream from its next unit on; what the decoder holds is dropped.
+        i->spuPhysical = i->PhysicalSpuFor(logical);
+        i->spuUnit.Reset();
+        if (i->spuSink) i->spuSink->DropUnits();
+        return S_OK;
       },
-      false, cmd);
+      false, nullptr);
 }
 
 HRESULT DvdNavigator::SetState(IDvdState* state, DWORD, IDvdCmd** cmd) {
@@ -375,6 +410,7 @@ HRESULT DvdNavigator::SetState(IDvdState* state, DWORD, IDvdCmd** cmd) {
        (impl_->titles[place.title - 1].length90k > 0 &&
         place.time90k >= impl_->titles[place.title - 1].length90k)))
     return VFW_E_DVD_STATE_CORRUPT;
+  if (place.titleSet > impl_->titleSetCount) return VFW_E_DVD_STATE_CORRUPT;
   KAVORO_DVD_CHECK_UOP(place.domain == DVD_DOMAIN_Title              ? UOP_Play_Title_Or_AtTime
                        : place.domain == DVD_DOMAIN_VideoManagerMenu ? UOP_ShowMenu_Title
                                                                      : UOP_ShowMenu_Root);
@@ -383,9 +419,9 @@ HRESULT DvdNavigator::SetState(IDvdState* state, DWORD, IDvdCmd** cmd) {
       [i, place] {
         i->restoring.reset();
         if (place.domain != DVD_DOMAIN_Title) {
-          const auto menu = static_cast<DVDMenuID_t>(static_cast<int>(
-              place.domain == DVD_DOMAIN_VideoManagerMenu ? DVD_MENU_Title : DVD_MENU_Root));
-          if (dvdnav_menu_call(i->nav, menu) != DVDNAV_STATUS_OK) return VFW_E_DVD_MENU_DOES_NOT_EXIST;
+          if (!i->CallMenu(place.domain, place.titleSet)) return VFW_E_DVD_MENU_DOES_NOT_EXIST;
+          i->restoring = place;
+          i->ranRestore = true;
           return S_OK;
         }
         i->LeaveStillForTitle(place.title);
@@ -397,6 +433,7 @@ HRESULT DvdNavigator::SetState(IDvdState* state, DWORD, IDvdCmd** cmd) {
                              static_cast<int32_t>(place.chapter)) != DVDNAV_STATUS_OK)
           return E_FAIL;
         i->restoring = place;
+        i->ranRestore = true;
         return S_OK;
       },
       true, cmd, true);
@@ -415,51 +452,69 @@ void DvdNavigator::Impl::LeaveStillForTitle(ULONG title) {
   dvdnav_button_activate_cmd(nav, 1, &jump);
 }
 
-void DvdNavigator::Impl::SwitchAudio(ULONG stream) {
-  audioPhysical = static_cast<int>(PhysicalAudioFor(stream));
-  audioUserChoice = true;
-  audioFramer.Reset(audioFramer.codec);
-  LCID lcid;
-  {
-    std::lock_guard g(m);
-    snap.audio = stream;
-    lcid = LanguageFromDiscCode(snap.audioLang[stream]);
-  }
-  Event(EC_DVD_AUDIO_STREAM_CHANGE, static_cast<LONG_PTR>(stream), static_cast<LONG_PTR>(lcid));
+bool DvdNavigator::Impl::CallMenu(DVD_DOMAIN domain, ULONG titleSet) {
+  // The platform numbers the menus as libdvdnav does.
+  const auto call = [&](DVD_MENU_ID menu) {
+    return dvdnav_menu_call(nav, static_cast<DVDMenuID_t>(static_cast<int>(menu))) ==
+           DVDNAV_STATUS_OK;
+  };
+  if (domain == DVD_DOMAIN_VideoManagerMenu) return call(DVD_MENU_Title);
+  // The root menu libdvdnav calls is that of the title set playing: right when the saved one
+  // plays or is not known.
+  if (titleSet == 0 || static_cast<int>(titleSet) == currentVts)
+    return call(DVD_MENU_Root);
+  // Another title set's menu is reached from the video manager's menu, by the jump a disc's
+  // own menu would make: JumpSS VTSM (title set, its first title, root menu).
+  constexpr std::uint8_t kJumpSs[2] = {0x30, 0x06};
+  constexpr std::uint8_t kToTitleSetRootMenu = 0x80 | DVD_MENU_Root;
+  if (!call(DVD_MENU_Title)) return false;
+  vm_cmd_t jump{};
+  jump.bytes[0] = kJumpSs[0];
+  jump.bytes[1] = kJumpSs[1];
+  jump.bytes[3] = 1;
+  jump.bytes[4] = static_cast<std::uint8_t>(titleSet);
+  jump.bytes[5] = kToTitleSetRootMenu;
+  return dvdnav_button_activate_cmd(nav, 1, &jump) == DVDNAV_STATUS_OK;
 }
 
-void DvdNavigator::Impl::SwitchSpu(ULONG stream) {
-  spuPhysical = static_cast<int>(PhysicalSpuFor(stream));
-  spuUserChoice = true;
-  spuUnit.clear();
-  if (spuSink) spuSink->DropUnits();
-  LCID lcid;
+HRESULT DvdNavigator::Impl::ChangeAngle(ULONG angle) {
+  int32_t current = 0, count = 0;
+  if (dvdnav_get_angle_info(nav, &current, &count) != DVDNAV_STATUS_OK) return E_FAIL;
+  if (angle < 1 || static_cast<int32_t>(angle) > count) return E_INVALIDARG;
+  if (static_cast<int32_t>(angle) == current) return S_OK;
+  if (dvdnav_angle_change(nav, static_cast<int32_t>(angle)) != DVDNAV_STATUS_OK) return E_FAIL;
   {
     std::lock_guard g(m);
-    snap.spu = stream;
-    lcid = LanguageFromDiscCode(snap.spuLang[stream]);
+    snap.angle = angle;
+    snap.angles = static_cast<ULONG>(count);
   }
-  Event(EC_DVD_SUBPICTURE_STREAM_CHANGE, static_cast<LONG_PTR>(stream),
-        static_cast<LONG_PTR>(lcid));
+  Event(EC_DVD_ANGLE_CHANGE, static_cast<LONG_PTR>(angle), count);
+  return S_OK;
 }
 
-void DvdNavigator::Impl::FinishRestore() {
+HRESULT DvdNavigator::Impl::FinishRestore() {
   const DvdPlace p = *restoring;
   restoring.reset();
-  if (p.domain != DVD_DOMAIN_Title) return;
-  ULONG audioCount, spuCount;
+  if (p.domain != DVD_DOMAIN_Title) {
+    // The menu asked for, or none like it on this disc.
+    std::lock_guard g(m);
+    const bool there = snap.domain == p.domain && (p.titleSet == 0 || snap.titleSet == p.titleSet);
+    return there ? S_OK : VFW_E_DVD_MENU_DOES_NOT_EXIST;
+  }
+  bool audioThere, spuThere;
   {
     std::lock_guard g(m);
-    audioCount = snap.audioCount;
-    spuCount = snap.spuCount;
+    audioThere = p.audio < snap.audioCount && snap.audioLang[p.audio] != kNoStream;
+    spuThere = p.spu < snap.spuCount && snap.spuLang[p.spu] != kNoStream;
     snap.spuOn = p.spuOn;
   }
-  if (p.audio < audioCount) SwitchAudio(p.audio);
-  if (p.spu < spuCount) SwitchSpu(p.spu);
-  int32_t angle = 1, angles = 1;
-  dvdnav_get_angle_info(nav, &angle, &angles);
-  if (static_cast<int32_t>(p.angle) != angle && static_cast<int32_t>(p.angle) <= angles)
-    dvdnav_angle_change(nav, static_cast<int32_t>(p.angle));
+  if (audioThere) SwitchAudio(p.audio);
+  if (spuThere) SwitchSpu(p.spu);
+  const HRESULT angle = ChangeAngle(p.angle);
+  // A stream or an angle the place has not got: the state does not fit the disc.
+  if ((!audioThere && p.audio > 0) || (!spuThere && p.spu > 0) || angle == E_INVALIDARG)
+    return VFW_E_DVD_STATE_CORRUPT;
+  return angle;
 }
 
 HRESULT DvdNavigator::SetOption(DVD_OPTION_FLAG option, BOOL on) {

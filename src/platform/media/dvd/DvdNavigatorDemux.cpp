@@ -39,6 +39,7 @@ void DvdNavigator::Impl::Deliver(NavPin* pin, const std::uint8_t* data, int size
     REFERENCE_TIME end = start + 1;
     sample->SetTime(&start, &end);
   }
+  pin->delivered.store(pin->feeding);
   sample->SetSyncPoint(sync ? 1 : 0);
   sample->SetDiscontinuity(pin->discontinuity ? 1 : 0);
   pin->discontinuity = false;
@@ -103,6 +104,7 @@ void DvdNavigator::Impl::Demux(const std::uint8_t* b, int len) {
 void DvdNavigator::Impl::OnPes(int id, int subId, const std::uint8_t* data, int size,
                                std::int64_t pts) {
   if (id == 0xE0) {
+    video->feeding = id;
     videoFramer.Feed(data, size, pts, [&](const std::uint8_t* d, int n, std::int64_t p, bool key) {
       if (PassVideo(key, videoFramer.pictType)) Deliver(video, d, n, p, key);
     });
@@ -126,6 +128,7 @@ void DvdNavigator::Impl::OnPes(int id, int subId, const std::uint8_t* data, int 
   }
   if (codec != AV_CODEC_ID_NONE) {
     if (number != audioPhysical || !audio->IsConnected()) return;
+    audio->feeding = subId >= 0 ? subId : id;
     if (codec != deliveredAudioCodec) {
       // Another coding than the decoder had so far (the user chose a stream of another
       // format): the first unit of it carries the new media type, and the decoder changes.
@@ -141,17 +144,12 @@ void DvdNavigator::Impl::OnPes(int id, int subId, const std::uint8_t* data, int 
   if (subId >= 0x20 && subId <= 0x3F) {
     if (subId - 0x20 != spuPhysical || !sub->IsConnected()) return;
     if (!TellSubpictureShown()) return;
-    // A subpicture unit spans packets; its size is in its first two bytes.
-    if (spuUnit.empty()) {
-      if (size < 2) return;
-      spuWanted = static_cast<std::size_t>((data[0] << 8) | data[1]);
-      spuPts = pts;
-    }
-    spuUnit.insert(spuUnit.end(), data, data + size);
-    if (spuWanted > 0 && spuUnit.size() >= spuWanted) {
-      Deliver(sub, spuUnit.data(), static_cast<int>(spuWanted), spuPts, true);
-      spuUnit.clear();
-    }
+    sub->feeding = subId;
+    // A subpicture unit spans packets.
+    spuUnit.Feed(data, static_cast<std::size_t>(size), pts,
+                 [&](const std::uint8_t* unit, std::size_t n, std::int64_t unitPts) {
+                   Deliver(sub, unit, static_cast<int>(n), unitPts, true);
+                 });
   }
 }
 

@@ -3,6 +3,7 @@
 // reading and demuxing, events), DvdNavigatorControl.cpp (IDvdControl2) and
 // DvdNavigatorInfo.cpp (IDvdInfo2).
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -20,16 +21,21 @@ extern "C" {
 #include <dvdread/nav_types.h>
 }
 
+#include "platform/media/AddInterfaces.h"
 #include "platform/media/BasePin.h"
 #include "platform/media/OutputQueue.h"
 #include "platform/media/EventCodes.h"
 #include "platform/media/FFmpegHandles.h"
 #include "platform/media/IReferenceClock.h"
+#include "platform/media/dvd/DvdJumpFlush.h"
 #include "platform/media/dvd/DvdNavHighlight.h"
 #include "platform/media/dvd/DvdNavigator.h"
 #include "platform/media/dvd/DvdPictureMap.h"
 #include "platform/media/dvd/ISubpictureNavigation.h"
+#include "platform/media/dvd/SubpictureAssembler.h"
 #include "platform/media/dvd/DvdState.h"
+#include "platform/media/dvd/IDvdDeliveredStream.h"
+#include "platform/media/dvd/DvdTitleStreams.h"
 
 namespace kavoro::media {
 namespace dvdnav_detail {
@@ -38,8 +44,13 @@ constexpr int kBlockSize = 2048;
 constexpr std::int64_t kNoPts = INT64_MIN;
 // Data after a jump is timed this far ahead of the clock, so the decoders have time to fill.
 constexpr std::int64_t kResyncLead90k = 90000 / 5;
+// How long a call without a command object waits for the streaming thread's answer.
+constexpr std::chrono::milliseconds kAnswerWait{500};
 // Playback at the disc's own speed.
 constexpr double kNormalRate = 1.0;
+// A run of read errors searches ahead by this many blocks more at each error: a few searches
+// get past a damaged VOBU (some hundred blocks) without passing much that reads.
+constexpr std::uint32_t kDamageSkipBlocks = 32;
 
 // The language slot of a stream number the title does not have.
 constexpr std::uint16_t kNoStream = 0xffff;
@@ -119,9 +130,15 @@ class DvdCmd final : public ComObject<IDvdCmd> {
 
 // The navigator reads all streams on one thread; each output delivers from a queue of its own
 // (see OutputQueue), so a paused renderer holding its stream never starves the others.
-class NavPin final : public FixedTypeOutputPin {
+class NavPin final : public AddInterfaces<FixedTypeOutputPin, IDvdDeliveredStream> {
  public:
-  using FixedTypeOutputPin::FixedTypeOutputPin;
+  using AddInterfaces::AddInterfaces;
+  HRESULT GetDeliveredStreamId(ULONG* id) override {
+    if (!id) return E_POINTER;
+    const int d = delivered.load();
+    *id = d < 0 ? 0 : static_cast<ULONG>(d);
+    return d < 0 ? S_FALSE : S_OK;
+  }
   HRESULT Active() override {
     const HRESULT hr = FixedTypeOutputPin::Active();
     if (SUCCEEDED(hr)) queue.Start();
@@ -133,6 +150,8 @@ class NavPin final : public FixedTypeOutputPin {
   }
   OutputQueue queue{*this};
   bool discontinuity = true;  // streaming thread
+  int feeding = -1;           // streaming thread: the id of the stream its units come from
+  std::atomic<int> delivered{-1};  // the id of the stream of the last unit delivered
 };
 
 struct ParserFreer {
@@ -187,12 +206,7 @@ struct Framer {
 struct TitleInfo {
   ULONG chapters = 0;
   std::int64_t length90k = 0;
-};
-
-// The streams a title set declares, with their language codes (0 for none).
-struct TitleSetStreams {
-  std::vector<std::uint16_t> audio;
-  std::vector<std::uint16_t> spu;
+  DvdTitleStreams streams;
 };
 
 // The button (from 1) of `pci` whose rectangle holds the point; 0 for none.
@@ -218,6 +232,7 @@ struct DvdNavigator::Impl {
     ComPtr<DvdCmd> cmd;
     bool moves = false;  // goes somewhere else on the disc: flush and re-time
     bool endsStill = false;  // libdvdnav ends a still itself when the command jumps
+    std::uint64_t flush = DvdJumpFlush::kNoFlush;  // the flush it began or joined
   };
 
   DvdNavigator& f;
@@ -225,7 +240,7 @@ struct DvdNavigator::Impl {
   std::string path;
   std::string presenceProbe;  // a file that goes when the volume goes
   std::vector<TitleInfo> titles;
-  std::vector<TitleSetStreams> titleSets;  // [0] unused; [n] = VTS n
+  ULONG titleSetCount = 0;
   bool pal = true;
   std::uint64_t discId = 0;  // the disc's identity: its IFO files hashed
   AVCodecID audioCodec = AV_CODEC_ID_AC3;
@@ -246,6 +261,7 @@ struct DvdNavigator::Impl {
   std::deque<Command> commands;
   struct Snapshot {
     DVD_DOMAIN domain = DVD_DOMAIN_Stop;
+    ULONG titleSet = 0;  // of a title set menu or a title; 0 elsewhere
     ULONG title = 0;
     ULONG chapter = 0;
     std::int64_t titleLength90k = 0;
@@ -263,6 +279,7 @@ struct DvdNavigator::Impl {
     ULONG spu = 0;
     bool spuOn = false;
     ULONG angle = 1;
+    ULONG angles = 1;
     double rate = 1.0;
     bool backward = false;
     bool hmsfEvents = false;
@@ -270,33 +287,46 @@ struct DvdNavigator::Impl {
   } snap;
 
   // The flush started by the application thread for a command that moves; ended by the
-  // streaming thread once it ran the command.
-  std::mutex flushLock;
-  bool flushing = false;  // guarded by flushLock
+  // streaming thread once it ran the newest such command.
+  DvdJumpFlush jumpFlush;
 
   // streaming thread
   Framer videoFramer, audioFramer;
-  std::vector<std::uint8_t> spuUnit;
+  SubpictureAssembler spuUnit;
   ComPtr<ISubpictureNavigation> spuSink;  // the subpicture decoder's side channel, or null
   std::optional<bool> spuShownTold;
-  std::size_t spuWanted = 0;
-  std::int64_t spuPts = kNoPts;
   std::int64_t offset90k = 0;
   std::int64_t lastVobuEnd = -1;
   std::int64_t lastOutEnd = 0;
   bool resync = true;
   int audioPhysical = 0;
   int currentVts = 0;
+  ULONG playingTitle = 0;  // the title last played, from 1
+  // The display a 16:9 title is shown on: its subpicture streams may differ with it.
+  DvdDisplay display = DvdDisplay::Wide;
   int spuPhysical = 0;
   bool audioUserChoice = false;
   bool spuUserChoice = false;
   AVCodecID deliveredAudioCodec = AV_CODEC_ID_NONE;  // of the units sent so far this run
   std::optional<AM_MEDIA_TYPE> pendingAudioType;     // goes with the next audio sample
-  std::vector<ComPtr<DvdCmd>> awaiting;  // ran; end once the new place is read
+  struct Awaiting {
+    ComPtr<DvdCmd> cmd;
+    bool restore = false;  // SetState's: ends with what the return to the place did
+  };
+  std::vector<Awaiting> awaiting;  // ran; end once the new place is read
+  bool ranRestore = false;  // set by SetState's run, taken by the loop that ran it
   int lastSecond = -1;
   bool stillDeadlineSet = false;
   std::chrono::steady_clock::time_point stillDeadline;
   bool stopped = false;
+  // Damaged blocks: a run of read errors began at block skipFrom of the program chain and has
+  // skipped skipBlocks past it; readInCell tells whether the cell being read (readCell, from 1;
+  // 0 after a jump) gave anything.
+  bool readFailing = false;
+  int readCell = 0;
+  std::uint32_t skipFrom = 0;
+  std::uint32_t skipBlocks = 0;
+  bool readInCell = false;
   // A saved place being returned to: its streams are chosen at the first packet of the title.
   std::optional<DvdPlace> restoring;
   // Speed and direction. Output time runs from the start of each VOBU (anchorPtm, at
@@ -312,7 +342,12 @@ struct DvdNavigator::Impl {
 
   // ---------------------------------------------------------------------------------------
   HRESULT Open(const std::string& input);
-  void StartThread();
+  // The tables of the volume at `path`, and libdvdnav on it.
+  HRESULT OpenVolume();
+  dvdnav_status_t OpenNav();
+  // The streaming thread of a run from stopped; a fresh start reopens the volume first.
+  // VFW_E_DVD_INVALID_DISC (and no thread) when it cannot be reopened.
+  HRESULT StartThread();
   // The volume's files are gone (the folder removed or renamed, the image deleted).
   bool DiscGone() const;
   void StopThread();
@@ -332,6 +367,11 @@ struct DvdNavigator::Impl {
   // Skipping a still that the command ends anyway would leave libdvdnav's skip pending for the
   // next still it reaches: a menu called soon after would run straight through to its end.
   HRESULT Post(std::function<HRESULT()> run, bool moves, IDvdCmd** out, bool endsStill = false);
+  // Application thread: Post for a call that has no command object, answering what libdvdnav
+  // did. S_OK without waiting while the graph is stopped (the call runs with the next run);
+  // S_FALSE when the streaming thread has not reached it within kAnswerWait (a delivery it
+  // is in holds it; the call still runs).
+  HRESULT PostAndAnswer(std::function<HRESULT()> run, bool moves, bool endsStill = false);
 
   void Event(LONG code, LONG_PTR p1, LONG_PTR p2) { f.NotifyEvent(code, p1, p2); }
   std::vector<NavPin*> Connected() const {
@@ -340,7 +380,14 @@ struct DvdNavigator::Impl {
       if (p && p->IsConnected()) r.push_back(p);
     return r;
   }
-  void EndFlushIfStarted();
+  // Ends the flush under way when `taken` is the newest command that began or joined it.
+  void EndFlushIfCovered(std::uint64_t taken);
+  // After a read error: a warning at the first error of a run, then a search past the damaged
+  // blocks. False when nothing past them can be reached in the program chain.
+  bool SkipDamage();
+  // A block (or a navigation packet) read whole: the end of a run of read errors once it lies
+  // past where the run began.
+  void ReadOk(bool navPacket);
   void Deliver(NavPin* pin, const std::uint8_t* data, int size, std::int64_t pts90k, bool sync);
   void DrainVideo();
   void Demux(const std::uint8_t* block, int len);
@@ -362,11 +409,20 @@ struct DvdNavigator::Impl {
   void LeaveStillForTitle(ULONG title);
   // The user's choice of stream, told with its event.
   void SwitchAudio(ULONG stream);
+  // Streaming thread: calls the video manager's menu (the title menu) or the root menu of
+  // title set `titleSet` (0: of the title set playing). False when libdvdnav cannot.
+  bool CallMenu(DVD_DOMAIN domain, ULONG titleSet);
+  // Streaming thread: the angle `angle` (from 1) of the title playing, told with its event.
+  // E_INVALIDARG for an angle it has not got, E_FAIL when libdvdnav refuses.
+  HRESULT ChangeAngle(ULONG angle);
   void SwitchSpu(ULONG stream);
-  void FinishRestore();
+  // The streams and angle of the saved place, at its first VOBU: S_OK, or a failure code when
+  // the place has not got them.
+  HRESULT FinishRestore();
   // After a selection: the highlighted button, told at once (a still reads no more blocks).
   HRESULT Selected(dvdnav_status_t status) {
-    if (status != DVDNAV_STATUS_OK) return E_FAIL;
+    // Refused: the button is not there (any more), or the menu was left already.
+    if (status != DVDNAV_STATUS_OK) return VFW_E_DVD_NO_BUTTON;
     int32_t b = 0;
     dvdnav_get_current_highlight(nav, &b);
     if (spuSink) spuSink->SetSelectedButton(static_cast<ULONG>(b), 0);
@@ -386,14 +442,18 @@ struct DvdNavigator::Impl {
   void Activated(ULONG button) {
     if (spuSink && button) spuSink->SetSelectedButton(button, 1);
   }
-  void EndAwaiting(HRESULT hr) {
-    for (auto& c : awaiting) c->End(hr);
+  // Ends the commands that ran and waited for the new place; a return to a saved place ends
+  // with what returning did (`restored`).
+  void EndAwaiting(HRESULT hr, HRESULT restored = S_OK) {
+    for (auto& c : awaiting) c.cmd->End(c.restore && SUCCEEDED(hr) ? restored : hr);
     awaiting.clear();
   }
-  // Stream numbers of the title set are the numbers in the stream ids: the program chain's
-  // stream table is not consulted (libdvdnav gives no dependable mapping here).
-  ULONG PhysicalAudioFor(ULONG logical) { return logical; }
-  ULONG PhysicalSpuFor(ULONG logical) { return logical; }
+  // Streaming thread. The streams of the title playing (null before the first title), and the
+  // stream number in the VOBs that plays a logical stream of it (-1 for none): audio 0..7, the
+  // low bits of its id; subpictures 0..31 for the display in force.
+  const DvdTitleStreams* PlayingStreams() const;
+  int PhysicalAudioFor(ULONG logical) const;
+  int PhysicalSpuFor(ULONG logical) const;
   std::int64_t StreamNow90k() {
     if (f.State() != State_Running) return 0;
     ComPtr<IReferenceClock> clock = f.Clock();

@@ -139,6 +139,7 @@ HRESULT DvdNavigator::GetState(IDvdState** state) {
       return VFW_E_DVD_INVALIDDOMAIN;
     p.discId = impl_->discId;
     p.domain = s.domain;
+    p.titleSet = s.domain == DVD_DOMAIN_VideoManagerMenu ? 0 : s.titleSet;
     const bool inTitle = s.domain == DVD_DOMAIN_Title;
     p.title = inTitle ? s.title : 0;
     p.chapter = inTitle ? s.chapter : 0;

@@ -99,7 +99,7 @@ void DvdNavigator::Impl::StepBack() {
   backTarget.reset();
   videoFramer.Reset(AV_CODEC_ID_MPEG2VIDEO);
   audioFramer.Reset(audioFramer.codec);
-  spuUnit.clear();
+  spuUnit.Reset();
   if (dvdnav_sector_search(nav, target, SEEK_SET) != DVDNAV_STATUS_OK) SetRate(kNormalRate, false);
 }
 

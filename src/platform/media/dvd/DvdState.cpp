@@ -12,9 +12,11 @@ namespace kavoro::media {
 namespace {
 
 constexpr char kMagic[4] = {'K', 'D', 'V', 'S'};
-constexpr std::uint16_t kVersion = 1;
+constexpr std::uint16_t kVersion = 2;
+constexpr std::uint16_t kFirstVersion = 1;  // no title set
 constexpr std::size_t kHeaderBytes = 8;
-constexpr std::size_t kBodyBytes = 36;  // version 1
+constexpr std::size_t kBodyBytes = 36;  // every version
+constexpr std::size_t kTitleSetAt = 33;
 constexpr std::size_t kSavedBytes = kHeaderBytes + kBodyBytes;
 constexpr std::size_t kChecksumAt = kSavedBytes - 4;
 constexpr std::uint8_t kFlagSpuOn = 0x1;
@@ -59,15 +61,17 @@ Saved Encode(const DvdPlace& p) {
   Put(&s[22], p.chapter, 2);
   Put(&s[24], static_cast<std::uint64_t>(p.time90k), 8);
   s[32] = static_cast<std::uint8_t>(p.angle);
+  s[kTitleSetAt] = static_cast<std::uint8_t>(p.titleSet);
   Put(&s[kChecksumAt], Fnv1a(s.data(), kChecksumAt), 4);
   return s;
 }
 
 // The place in a saved form whose header was checked; VFW_E_DVD_STATE_CORRUPT for anything
 // out of place.
-HRESULT Decode(const Saved& s, DvdPlace* out) {
+HRESULT Decode(const Saved& s, std::uint16_t version, DvdPlace* out) {
   if (Get(&s[kChecksumAt], 4) != Fnv1a(s.data(), kChecksumAt)) return VFW_E_DVD_STATE_CORRUPT;
-  for (std::size_t i = 33; i < kChecksumAt; ++i)
+  const std::size_t zerosFrom = version == kFirstVersion ? kTitleSetAt : kTitleSetAt + 1;
+  for (std::size_t i = zerosFrom; i < kChecksumAt; ++i)
     if (s[i] != 0) return VFW_E_DVD_STATE_CORRUPT;
   if (s[19] & ~kFlagSpuOn) return VFW_E_DVD_STATE_CORRUPT;
   DvdPlace p;
@@ -80,11 +84,17 @@ HRESULT Decode(const Saved& s, DvdPlace* out) {
   p.chapter = static_cast<ULONG>(Get(&s[22], 2));
   const std::uint64_t time = Get(&s[24], 8);
   p.angle = s[32];
+  p.titleSet = version == kFirstVersion ? 0 : s[kTitleSetAt];
   if (domain < DVD_DOMAIN_VideoManagerMenu || domain > DVD_DOMAIN_Title) return VFW_E_DVD_STATE_CORRUPT;
   p.domain = static_cast<DVD_DOMAIN>(domain);
   const bool inTitle = p.domain == DVD_DOMAIN_Title;
   if (p.audio >= kDvdAudioStreams || p.spu >= kDvdSubpictureStreams) return VFW_E_DVD_STATE_CORRUPT;
   if (p.angle < 1 || p.angle > kDvdAngles) return VFW_E_DVD_STATE_CORRUPT;
+  // The video manager's menus belong to no title set; a title set's menu names its own.
+  if (p.titleSet > kDvdTitleSets ||
+      (p.domain == DVD_DOMAIN_VideoManagerMenu && p.titleSet != 0) ||
+      (version != kFirstVersion && p.domain == DVD_DOMAIN_VideoTitleSetMenu && p.titleSet == 0))
+    return VFW_E_DVD_STATE_CORRUPT;
   if (p.title > kMaxTitle || p.chapter > kMaxChapter || (inTitle && (p.title < 1 || p.chapter < 1)))
     return VFW_E_DVD_STATE_CORRUPT;
   if (time >= static_cast<std::uint64_t>(kMaxTime90k)) return VFW_E_DVD_STATE_CORRUPT;
@@ -138,11 +148,12 @@ class DvdState final : public ComObject<IDvdState, IPersistStream, IDvdSavedPlac
     Saved s{};
     if (HRESULT hr = ReadExactly(stm, s.data(), kHeaderBytes); FAILED(hr)) return hr;
     if (std::memcmp(s.data(), kMagic, sizeof kMagic) != 0) return VFW_E_DVD_STATE_CORRUPT;
-    if (Get(&s[4], 2) != kVersion) return VFW_E_DVD_STATE_WRONG_VERSION;
+    const auto version = static_cast<std::uint16_t>(Get(&s[4], 2));
+    if (version != kVersion && version != kFirstVersion) return VFW_E_DVD_STATE_WRONG_VERSION;
     if (Get(&s[6], 2) != kBodyBytes) return VFW_E_DVD_STATE_CORRUPT;
     if (HRESULT hr = ReadExactly(stm, &s[kHeaderBytes], kBodyBytes); FAILED(hr)) return hr;
     DvdPlace p;
-    if (HRESULT hr = Decode(s, &p); FAILED(hr)) return hr;
+    if (HRESULT hr = Decode(s, version, &p); FAILED(hr)) return hr;
     std::lock_guard g(lock_);
     place_ = p;
     dirty_ = false;

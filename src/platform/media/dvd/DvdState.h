@@ -3,10 +3,13 @@
 // that bookmark files can hold it and OleLoadFromStream can make it again.
 //
 // Saved form, all numbers least significant byte first:
-//   "KDVS", u16 version (1), u16 length of what follows (36 for version 1), then
+//   "KDVS", u16 version (2), u16 length of what follows (36), then
 //   u64 disc identity, u8 domain, u8 audio stream, u8 subpicture stream, u8 flags (bit 0:
 //   subpictures show), u16 title, u16 chapter, u64 time in the title (90 kHz), u8 angle,
-//   3 zero bytes, u32 zero, and last a u32 FNV-1a checksum of the 40 bytes before it.
+//   u8 title set (0 in the video manager's menus), 2 zero bytes, u32 zero, and last a u32
+//   FNV-1a checksum of the 40 bytes before it.
+// Version 1 is the same with the title set's byte zero: it loads with title set 0 (a title
+// set menu of such a state is the one of the title set playing when it is restored).
 // Load checks the magic, the version, the length, the checksum and every value's range, and
 // leaves the object as it was when any of them is wrong.
 #include <cstdint>
@@ -35,11 +38,14 @@ struct DvdPlace {
   ULONG spu = 0;
   bool spuOn = false;
   ULONG angle = 1;       // from 1
+  ULONG titleSet = 0;    // of a title set menu or a title, from 1; 0 in the video manager's
+                         // menus, or not known (a version 1 state)
 
   bool operator==(const DvdPlace&) const = default;
 };
 
-// Highest stream numbers a disc can have, and the most angles.
+// Highest stream numbers a disc can have, the most angles and title sets.
+constexpr ULONG kDvdTitleSets = 99;
 constexpr ULONG kDvdAudioStreams = 8;
 constexpr ULONG kDvdSubpictureStreams = 32;
 constexpr ULONG kDvdAngles = 9;

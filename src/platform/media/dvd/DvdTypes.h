@@ -59,6 +59,29 @@ enum DVD_RELATIVE_BUTTON : int {
   DVD_Relative_Right = 4,
 };
 
+// The first parameter of EC_DVD_WARNING and EC_DVD_ERROR.
+enum DVD_WARNING : int {
+  DVD_WARNING_InvalidDVD1_0Disc = 1,
+  DVD_WARNING_FormatNotSupported = 2,
+  DVD_WARNING_IllegalNavCommand = 3,
+  DVD_WARNING_Open = 4,
+  DVD_WARNING_Seek = 5,
+  DVD_WARNING_Read = 6,
+};
+enum DVD_ERROR : int {
+  DVD_ERROR_Unexpected = 1,
+  DVD_ERROR_CopyProtectFail = 2,
+  DVD_ERROR_InvalidDVD1_0Disc = 3,
+};
+
+// The display a 16:9 title is shown on (SelectVideoModePreference): its own shape, or a 4:3
+// screen with the picture letter-boxed or panned and scanned. The subpicture streams of such a
+// title may differ with the display.
+constexpr ULONG DISPLAY_CONTENT_DEFAULT = 0x0;
+constexpr ULONG DISPLAY_16x9 = 0x1;
+constexpr ULONG DISPLAY_4x3_PANSCAN_PREFERRED = 0x2;
+constexpr ULONG DISPLAY_4x3_LETTERBOX_PREFERRED = 0x3;
+
 // Flags of the control calls.
 constexpr DWORD DVD_CMD_FLAG_None = 0x0;
 constexpr DWORD DVD_CMD_FLAG_Flush = 0x1;

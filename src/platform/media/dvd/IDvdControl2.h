@@ -29,7 +29,11 @@ struct IDvdControl2 : IUnknown {
   virtual HRESULT Resume(DWORD flags, IDvdCmd** cmd) = 0;
 
   // Menu buttons: by direction, by number, or by a point in the picture's native
-  // coordinates (720 x 576 or 720 x 480). VFW_E_DVD_NO_BUTTON when nothing is there.
+  // coordinates (720 x 576 or 720 x 480). VFW_E_DVD_NO_BUTTON when nothing is there, also
+  // when the navigation turns the call down (the menu was left meanwhile). These calls have no
+  // command object: they wait briefly for the streaming side's answer, and return S_FALSE when
+  // it is busy past that (the call still takes effect); while the graph is stopped they return
+  // S_OK and take effect with the next run.
   virtual HRESULT SelectRelativeButton(DVD_RELATIVE_BUTTON direction) = 0;
   virtual HRESULT SelectButton(ULONG button) = 0;
   virtual HRESULT ActivateButton() = 0;
@@ -43,10 +47,25 @@ struct IDvdControl2 : IUnknown {
   virtual HRESULT SelectAudioStream(ULONG stream, DWORD flags, IDvdCmd** cmd) = 0;
   virtual HRESULT SelectSubpictureStream(ULONG stream, DWORD flags, IDvdCmd** cmd) = 0;
   virtual HRESULT SetSubpictureState(BOOL on, DWORD flags, IDvdCmd** cmd) = 0;
+  // E_INVALIDARG for an angle the title has not got; the command ends with E_FAIL when the
+  // navigation refuses the change.
   virtual HRESULT SelectAngle(ULONG angle, DWORD flags, IDvdCmd** cmd) = 0;
 
+  // The display 16:9 pictures are shown on: DISPLAY_16x9 (as DISPLAY_CONTENT_DEFAULT),
+  // DISPLAY_4x3_LETTERBOX_PREFERRED or DISPLAY_4x3_PANSCAN_PREFERRED. It decides which of a 16:9
+  // title's subpicture streams plays a logical stream (discs may author one for each display);
+  // the picture itself is shaped by the renderer. E_INVALIDARG for another value.
+  // Not pure: stand-ins for the navigator written before it (test fakes) need not have it;
+  // theirs answers E_NOTIMPL.
+  virtual HRESULT SelectVideoModePreference(ULONG preferredDisplayMode) {
+    (void)preferredDisplayMode;
+    return E_NOTIMPL;
+  }
+
   // Returns to a saved place. Fails with VFW_E_DVD_STATE_WRONG_DISC (and changes nothing) when
-  // the state belongs to another disc.
+  // the state belongs to another disc. The command ends once the place is being played, with
+  // VFW_E_DVD_STATE_CORRUPT when the place has not got the saved streams or angle (it plays
+  // with its own) and VFW_E_DVD_MENU_DOES_NOT_EXIST when the saved menu is not there.
   virtual HRESULT SetState(IDvdState* state, DWORD flags, IDvdCmd** cmd) = 0;
   virtual HRESULT SetOption(DVD_OPTION_FLAG option, BOOL on) = 0;
 };
