@@ -125,14 +125,19 @@ int RunDvdBench(const std::string& path, const DvdBenchOptions& options) {
     Watchdog teardown(kTeardownSeconds, "stopping the graph", kExitStalled);
     control->Stop();
   };
-  {
-    Watchdog run(kOpenSeconds, "starting the graph", kExitStalled);
-    hr = control->Run();
-  }
-  if (FAILED(hr)) {
+  // Paused first when streams are to be chosen: the renderers then hold the navigator to what
+  // its pins' pools take, so the choice, made once the title plays, is not overtaken by a
+  // short title read to its end before it.
+  const bool choose = options.audio || options.subpicture;
+  auto run = [&](bool paused) {
+    Watchdog starting(kOpenSeconds, "starting the graph", kExitStalled);
+    return paused ? control->Pause() : control->Run();
+  };
+  if (FAILED(hr = run(choose))) {
     stop();
     return ReportError(hr, ("Run failed: " + HResultToString(hr)).c_str());
   }
+  bool running = !choose;
   // The disc starts wherever its first play goes (a menu, often a still): straight to the title.
   if (FAILED(hr = dvd->PlayTitle(title, DVD_CMD_FLAG_None, nullptr))) {
     stop();
@@ -158,6 +163,12 @@ int RunDvdBench(const std::string& path, const DvdBenchOptions& options) {
           if (inTitle && FAILED(hr = ChooseStreams(dvd.Get(), options))) {
             exitCode = ReportError(hr, "the streams asked for cannot be played");
             done = true;
+          } else if (inTitle && !running) {
+            if (FAILED(hr = run(false))) {
+              exitCode = ReportError(hr, ("Run failed: " + HResultToString(hr)).c_str());
+              done = true;
+            }
+            running = true;
           }
           break;
         case EC_DVD_CHAPTER_START:
