@@ -327,6 +327,7 @@ class FakeDvdNavigator : public ComObject<IDvdInfo2, IDvdControl2, IProbe> {
     return Command("SetSubpictureState " + std::to_string(on), flags, cmd);
   }
   HRESULT SelectAngle(ULONG, DWORD, IDvdCmd**) override { return E_NOTIMPL; }
+  HRESULT SelectVideoModePreference(ULONG) override { return E_NOTIMPL; }
   HRESULT SetState(IDvdState* state, DWORD flags, IDvdCmd** cmd) override;
   HRESULT SetOption(DVD_OPTION_FLAG option, BOOL on) override;
 

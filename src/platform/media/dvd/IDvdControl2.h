@@ -55,12 +55,7 @@ struct IDvdControl2 : IUnknown {
   // DISPLAY_4x3_LETTERBOX_PREFERRED or DISPLAY_4x3_PANSCAN_PREFERRED. It decides which of a 16:9
   // title's subpicture streams plays a logical stream (discs may author one for each display);
   // the picture itself is shaped by the renderer. E_INVALIDARG for another value.
-  // Not pure: stand-ins for the navigator written before it (test fakes) need not have it;
-  // theirs answers E_NOTIMPL.
-  virtual HRESULT SelectVideoModePreference(ULONG preferredDisplayMode) {
-    (void)preferredDisplayMode;
-    return E_NOTIMPL;
-  }
+  virtual HRESULT SelectVideoModePreference(ULONG preferredDisplayMode) = 0;
 
   // Returns to a saved place. Fails with VFW_E_DVD_STATE_WRONG_DISC (and changes nothing) when
   // the state belongs to another disc. The command ends once the place is being played, with
