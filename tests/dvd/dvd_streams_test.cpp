@@ -3,6 +3,8 @@
 // a subpicture stream per display, a chapter of two cells, and a second title set with a menu.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 extern "C" {
 #include <dvdread/dvd_reader.h>
 }
@@ -124,6 +126,34 @@ TEST_F(DvdStreamsTest, TheChosenLanguagesAudioIsTheOneDelivered) {
     EXPECT_TRUE(Hears(c.hz)) << c.stream << ": " << CrossingsPerSecond();
   }
   EXPECT_EQ(Delivered("Video"), 0xE0u);
+}
+
+// Where the title ends its post command calls the title menu, whose sound is 0x80. The new
+// place is told before any of it is delivered, so a caller that reads a pin's stream and then
+// sees the title still playing knows the id was the title's: a menu unit delivered while the
+// title is still told playing fails here.
+TEST_F(DvdStreamsTest, TheTitlesEndIsToldBeforeTheMenusStreamsAreDelivered) {
+  PlayTitle1();
+  ASSERT_TRUE(Delivers("Audio", 0x81)) << std::hex << Delivered("Audio");
+  DVD_HMSF_TIMECODE nearEnd{};
+  nearEnd.bSeconds = 9;
+  ASSERT_EQ(dvd->PlayAtTime(&nearEnd, DVD_CMD_FLAG_None, nullptr), S_OK);
+  bool menuHeard = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(6);
+  while (!menuHeard && std::chrono::steady_clock::now() < deadline) {
+    const ULONG id = Delivered("Audio");
+    DVD_DOMAIN domain = DVD_DOMAIN_Stop;
+    ASSERT_EQ(info->GetCurrentDomain(&domain), S_OK);
+    if (id == 0x81) {
+      std::this_thread::yield();
+      continue;
+    }
+    ASSERT_EQ(id, 0x80u);
+    ASSERT_NE(domain, DVD_DOMAIN_Title) << "the menu's sound was delivered in the title";
+    EXPECT_EQ(domain, DVD_DOMAIN_VideoManagerMenu);
+    menuHeard = true;
+  }
+  EXPECT_TRUE(menuHeard) << Trace();
 }
 
 // The subpicture stream follows the language and the display: en wide 0x20, en letter box

@@ -21,11 +21,14 @@
 #include "platform/media/dvd/IDvdControl2.h"
 #include "platform/media/dvd/IDvdDeliveredStream.h"
 #include "platform/media/dvd/IDvdGraphBuilder.h"
+#include "platform/media/dvd/IDvdInfo2.h"
 
 namespace kavoro::bench {
 namespace {
 
 constexpr LONG kEventWaitMs = 100;
+// While the title plays its streams are read this often: a title at full speed lasts moments.
+constexpr LONG kTitleEventWaitMs = 20;
 constexpr int kMaxMinutes = 30;
 
 LONGLONG PresentedFrames(const std::vector<ComPtr<IVideoPresentation>>& videos) {
@@ -50,6 +53,18 @@ std::string DeliveredId(IBaseFilter* navigator, const char* pin) {
     return text;
   }
   return "none";
+}
+
+std::string DeliveredStreams(IBaseFilter* navigator) {
+  return "streams: video " + DeliveredId(navigator, "Video") + " audio " +
+         DeliveredId(navigator, "Audio") + " subpicture " + DeliveredId(navigator, "SubPicture");
+}
+
+bool PlaysTitle(IDvdInfo2* info, ULONG title) {
+  DVD_DOMAIN domain = DVD_DOMAIN_Stop;
+  DVD_PLAYBACK_LOCATION2 where;
+  return info->GetCurrentDomain(&domain) == S_OK && domain == DVD_DOMAIN_Title &&
+         info->GetCurrentLocation(&where) == S_OK && where.TitleNum == title;
 }
 
 // The chosen streams, once the title plays (the navigator offers streams in a title only).
@@ -97,9 +112,11 @@ int RunDvdBench(const std::string& path, const DvdBenchOptions& options) {
                  static_cast<unsigned long>(status.dwFailedStreamsFlag));
   ComPtr<IGraphBuilder> graph;
   ComPtr<IDvdControl2> dvd;
+  ComPtr<IDvdInfo2> info;
   ComPtr<IBaseFilter> navigator;
   if (FAILED(builder->GetFiltergraph(graph.Put())) ||
       FAILED(builder->GetDvdInterface(IIDOf<IDvdControl2>(), dvd.PutVoid())) ||
+      FAILED(builder->GetDvdInterface(IIDOf<IDvdInfo2>(), info.PutVoid())) ||
       FAILED(builder->GetDvdInterface(IIDOf<IBaseFilter>(), navigator.PutVoid()))) {
     std::fprintf(stderr, "the DVD graph has no navigator\n");
     return kExitSetup;
@@ -151,10 +168,20 @@ int RunDvdBench(const std::string& path, const DvdBenchOptions& options) {
   auto lastProgress = wallStart;
   int exitCode = kExitPlayed;
   bool inTitle = false;
+  // The streams the title delivered, read while it plays: once it ends the disc goes on (its
+  // menu, say) and the pins deliver that place's streams before this thread hears of the end.
+  // The navigator tells a new place before it delivers any of it, so ids read while the title
+  // is still seen playing afterwards are the title's (or, until its first units come, those of
+  // the place before it: later reads replace them).
+  std::string titleStreams;
   for (bool done = false; !done;) {
+    if (inTitle) {
+      std::string read = DeliveredStreams(navigator.Get());
+      if (PlaysTitle(info.Get(), title)) titleStreams = std::move(read);
+    }
     LONG code = 0;
     LONG_PTR p1 = 0, p2 = 0;
-    if (events->GetEvent(&code, &p1, &p2, kEventWaitMs) == S_OK) {
+    if (events->GetEvent(&code, &p1, &p2, inTitle ? kTitleEventWaitMs : kEventWaitMs) == S_OK) {
       events->FreeEventParams(code, p1, p2);
       switch (code) {
         case EC_DVD_TITLE_CHANGE:
@@ -223,9 +250,9 @@ int RunDvdBench(const std::string& path, const DvdBenchOptions& options) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
   const double cpu = CpuSeconds() - cpuStart;
   const LONGLONG frames = PresentedFrames(videos) - framesBefore;
-  const std::string streams = "streams: video " + DeliveredId(navigator.Get(), "Video") +
-                              " audio " + DeliveredId(navigator.Get(), "Audio") +
-                              " subpicture " + DeliveredId(navigator.Get(), "SubPicture");
+  // A run that never saw its title play tells what was delivered at all.
+  const std::string streams =
+      titleStreams.empty() ? DeliveredStreams(navigator.Get()) : titleStreams;
   stop();
   std::printf("%s\n", streams.c_str());
   std::printf("frames=%lld wall=%.3f cpu=%.3f\n", static_cast<long long>(frames), wall, cpu);
