@@ -217,7 +217,9 @@ HRESULT DvdNavigator::Impl::StartThread() {
     // A fresh start from the disc's first play.
     dvdnav_close(nav);
     nav = nullptr;
-    if (OpenNav() != DVDNAV_STATUS_OK) {
+    // A volume whose main file is gone is not handed to the library (whose failed open keeps
+    // an allocation of its own).
+    if (DiscGone() || OpenNav() != DVDNAV_STATUS_OK) {
       // The volume went away while stopped: the run fails, and so does every command after.
       nav = nullptr;
       Event(EC_DVD_DISC_EJECTED, 0, 0);
