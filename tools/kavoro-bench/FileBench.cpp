@@ -52,7 +52,11 @@ std::vector<ComPtr<IBaseFilter>> Filters(IGraphBuilder* graph) {
 // The stream a decoder's report names: its filter name and input pin.
 std::string StreamName(IBaseFilter* decoder) {
   FILTER_INFO info;
-  std::string name = SUCCEEDED(decoder->QueryFilterInfo(&info)) ? info.achName : "?";
+  std::string name = "?";
+  if (SUCCEEDED(decoder->QueryFilterInfo(&info))) {
+    name = info.achName;
+    if (info.pGraph) info.pGraph->Release();  // handed out counted
+  }
   ComPtr<IEnumPins> pins;
   IPin* pin = nullptr;
   if (SUCCEEDED(decoder->EnumPins(pins.Put())) && pins->Next(1, &pin, nullptr) == S_OK) {
