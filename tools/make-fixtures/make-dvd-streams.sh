@@ -12,21 +12,16 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
-
-die() { echo "make-dvd-streams: $*" >&2; exit 1; }
-say() { echo "make-dvd-streams: $*"; }
+me=make-dvd-streams
+. "$here/fixture-lib.sh"
 
 [ $# -eq 1 ] || die "usage: make-dvd-streams.sh OUTDIR"
-for tool in ffmpeg dvdauthor spumux perl flock sha256sum; do
-  command -v "$tool" >/dev/null 2>&1 || die "$tool is missing (scripts/setup.sh installs it)"
-done
-[ -f "$font" ] || die "font $font is missing (package fonts-dejavu-core)"
+need_tools ffmpeg dvdauthor spumux perl flock sha256sum
 
 mkdir -p "$1"
 out="$(cd "$1" && pwd)"
 stamp="$out/.make-dvd-streams.stamp"
-key="$(cat "$here/make-dvd-streams.sh" "$here/ps-restream.pl" "$here/ifo-swap-audio.pl" |
+key="$(cat "$here/make-dvd-streams.sh" "$here/fixture-lib.sh" "$here/ps-restream.pl" "$here/ifo-swap-audio.pl" |
   sha256sum | cut -d' ' -f1)"
 
 complete() {
@@ -35,34 +30,10 @@ complete() {
     [ -f "$out/DVD-STREAMS/VIDEO_TS/VTS_01_1.VOB" ] && [ -f "$out/DVD-STREAMS/VIDEO_TS/VTS_02_1.VOB" ]
 }
 
-if complete; then
-  say "up to date: $out"
-  exit 0
-fi
-exec 9>"$out/.make-dvd-streams.lock"
-flock 9
-if complete; then
-  say "up to date: $out"
-  exit 0
-fi
-
-rm -rf "$out"/.make-dvd-streams.??????
-work="$(mktemp -d "$out/.make-dvd-streams.XXXXXX")"
-if [ -n "${MAKE_DVD_KEEP:-}" ]; then
-  trap 'echo "make-dvd-streams: scratch files kept in $work" >&2' EXIT
-else
-  trap 'rm -rf "$work"' EXIT
-fi
+start_scratch
 cd "$work"
 export VIDEO_FORMAT=PAL
 
-quiet() { "$@" >"$work/log" 2>&1 || { cat "$work/log" >&2; die "failed: $*"; }; }
-filter() {
-  local in=$1 to=$2
-  shift 2
-  "$@" <"$in" >"$to" 2>"$work/log" || { cat "$work/log" >&2; die "failed: $*"; }
-}
-ff() { quiet ffmpeg -hide_banner -nostdin -y "$@"; }
 
 # PAL MPEG-2 in closed GOPs of 10 frames: a VOBU every 0.4 s, so cell and chapter points at
 # multiples of 0.4 s fall on GOP starts.

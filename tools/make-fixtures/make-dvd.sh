@@ -16,21 +16,16 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
-
-die() { echo "make-dvd: $*" >&2; exit 1; }
-say() { echo "make-dvd: $*"; }
+me=make-dvd
+. "$here/fixture-lib.sh"
 
 [ $# -eq 1 ] || die "usage: make-dvd.sh OUTDIR"
-for tool in ffmpeg dvdauthor spumux genisoimage vcdimager perl flock sha256sum; do
-  command -v "$tool" >/dev/null 2>&1 || die "$tool is missing (scripts/setup.sh installs it)"
-done
-[ -f "$font" ] || die "font $font is missing (package fonts-dejavu-core)"
+need_tools ffmpeg dvdauthor spumux genisoimage vcdimager perl flock sha256sum
 
 mkdir -p "$1"
 out="$(cd "$1" && pwd)"
 stamp="$out/.make-dvd.stamp"
-key="$(cat "$here/make-dvd.sh" "$here/ps-restream.pl" "$here/vcd-extract.pl" | sha256sum | cut -d' ' -f1)"
+key="$(cat "$here/make-dvd.sh" "$here/fixture-lib.sh" "$here/ps-restream.pl" "$here/vcd-extract.pl" | sha256sum | cut -d' ' -f1)"
 
 complete() {
   [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$key" ] &&
@@ -39,37 +34,9 @@ complete() {
     [ -s "$out/VCD/MPEGAV/AVSEQ01.DAT" ] && [ -s "$out/VCD/MPEGAV/AVSEQ02.DAT" ]
 }
 
-if complete; then
-  say "up to date: $out"
-  exit 0
-fi
-exec 9>"$out/.make-dvd.lock"
-flock 9
-if complete; then                        # another run made them while we waited
-  say "up to date: $out"
-  exit 0
-fi
-
-rm -rf "$out"/.make-dvd.??????            # scratch of a run that was killed
-work="$(mktemp -d "$out/.make-dvd.XXXXXX")"
-# MAKE_DVD_KEEP=1 leaves the scratch folder behind, for a look at the intermediate files.
-if [ -n "${MAKE_DVD_KEEP:-}" ]; then
-  trap 'echo "make-dvd: scratch files kept in $work" >&2' EXIT
-else
-  trap 'rm -rf "$work"' EXIT
-fi
+start_scratch
 cd "$work"
 export VIDEO_FORMAT=PAL                  # dvdauthor and spumux read it
-
-# quiet CMD...: runs a tool with its chatter in a log that is shown only when it fails.
-# filter IN OUT CMD...: the same for a tool that reads IN on its input and writes OUT.
-quiet() { "$@" >"$work/log" 2>&1 || { cat "$work/log" >&2; die "failed: $*"; }; }
-filter() {
-  local in=$1 to=$2
-  shift 2
-  "$@" <"$in" >"$to" 2>"$work/log" || { cat "$work/log" >&2; die "failed: $*"; }
-}
-ff() { quiet ffmpeg -hide_banner -nostdin -y "$@"; }
 
 # MPEG-2 for DVD: PAL 4:3, closed GOPs of 10 frames, so every 0.4 s starts a VOBU that decodes on
 # its own and the 4 s chapter points fall on GOP starts.
