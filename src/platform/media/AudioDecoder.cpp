@@ -8,7 +8,6 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
-#include "platform/media/EventCodes.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MediaErrors.h"
 
@@ -25,7 +24,7 @@ std::uint64_t LayoutKey(const AVChannelLayout& l) {
 }  // namespace
 
 AudioDecoder::AudioDecoder()
-    : AddInterfaces(CLSID_KavoroAudioDecoder, "Audio Input", "Audio Output") {}
+    : DecoderFilter(CLSID_KavoroAudioDecoder, "Audio Input", "Audio Output") {}
 
 HRESULT AudioDecoder::CheckInputType(const AM_MEDIA_TYPE& type) {
   if (type.majortype != MEDIATYPE_Audio) return S_FALSE;
@@ -115,45 +114,37 @@ HRESULT AudioDecoder::Process(IMediaSample* in) {
   const HRESULT timed = in->GetTime(&start, &end);
   packet_->pts = SUCCEEDED(timed) ? start : AV_NOPTS_VALUE;
   if (in->IsDiscontinuity() == S_OK) nextTime_.reset();
-  if (watch_.Input(SUCCEEDED(timed) ? std::optional<REFERENCE_TIME>(start) : std::nullopt))
-    ReportUndecodable();
+  InputArrives(SUCCEEDED(timed) ? std::optional<REFERENCE_TIME>(start) : std::nullopt);
   int err = avcodec_send_packet(codec_.get(), packet_.get());
   av_packet_unref(packet_.get());
   if (err < 0 && err != AVERROR(EAGAIN)) {  // damaged: skip it
-    watch_.Damaged();
+    InputRefused();
     return S_OK;
   }
   return ReceiveFrames();
 }
 
 HRESULT AudioDecoder::ReceiveFrames() {
-  int damaged = 0;
-  const HRESULT hr = ReceiveDecodedFrames(
-      codec_.get(), frame_.get(), [this](const AVFrame& f) { return DeliverFrame(f); }, &damaged);
-  watch_.Damaged(damaged);
-  return hr;
+  return TakeFrames(codec_.get(), frame_.get(),
+                    [this](const AVFrame& f) { return DeliverFrame(f); });
 }
 
 HRESULT AudioDecoder::Drain() {
   if (!codec_) return S_OK;
-  int damaged = 0;
-  const HRESULT hr = DrainDecoder(
-      codec_.get(), frame_.get(), [this](const AVFrame& f) { return DeliverFrame(f); }, &damaged);
-  watch_.Damaged(damaged);
-  if (watch_.EndsUndecodable()) ReportUndecodable();
-  return hr;
+  return DrainFrames(codec_.get(), frame_.get(),
+                     [this](const AVFrame& f) { return DeliverFrame(f); });
 }
 
 void AudioDecoder::Discard() {
   if (codec_) avcodec_flush_buffers(codec_.get());
-  watch_.Reset();
+  ResetWatch();
   nextTime_.reset();
   convert_.reset();
 }
 
 HRESULT AudioDecoder::DeliverFrame(const AVFrame& frame) {
   if (frame.nb_samples <= 0 || frame.sample_rate <= 0) return S_OK;
-  watch_.Output();
+  FrameArrives();
   const double rate = SegmentRate() > 0 ? SegmentRate() : 1.0;
   if (!convert_ || convertRate_ != frame.sample_rate || convertFormat_ != frame.format ||
       convertLayout_ != LayoutKey(frame.ch_layout)) {
@@ -220,16 +211,5 @@ HRESULT AudioDecoder::DeliverFrame(const AVFrame& frame) {
   return DeliverOutput(out.Get());
 }
 
-
-HRESULT AudioDecoder::GetDamagedCount(LONGLONG* units) {
-  if (!units) return E_POINTER;
-  *units = static_cast<LONGLONG>(watch_.DamagedCount());
-  return S_OK;
-}
-
-void AudioDecoder::ReportUndecodable() {
-  NotifyEvent(EC_KAVORO_STREAM_UNDECODABLE, KAVORO_E_UNDECODABLE_STREAM,
-              reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this)));
-}
 
 }  // namespace kavoro::media

@@ -5,20 +5,14 @@
 #include <optional>
 
 #include "platform/media/AudioFormat.h"
-#include "platform/media/DecodeWatch.h"
 #include "platform/media/FFmpegHandles.h"
-#include "platform/media/IDecodeStatistics.h"
-#include "platform/media/AddInterfaces.h"
-#include "platform/media/TransformFilter.h"
+#include "platform/media/DecoderFilter.h"
 
 namespace kavoro::media {
 
-class AudioDecoder : public AddInterfaces<TransformFilter, IDecodeStatistics> {
+class AudioDecoder : public DecoderFilter {
  public:
   AudioDecoder();
-
-  // IDecodeStatistics.
-  HRESULT GetDamagedCount(LONGLONG* units) override;
 
  protected:
   HRESULT CheckInputType(const AM_MEDIA_TYPE& type) override;
@@ -37,16 +31,12 @@ class AudioDecoder : public AddInterfaces<TransformFilter, IDecodeStatistics> {
   // Streaming thread: a sample's new media type; the decoder for it replaces the current one.
   HRESULT ChangeInputType(const AM_MEDIA_TYPE& type);
   HRESULT ReceiveFrames();
-  // Streaming thread: tells the graph the stream gives nothing decodable.
-  void ReportUndecodable();
   HRESULT DeliverFrame(const AVFrame& frame);
 
   // application thread, while stopped; codec_ also on the streaming thread (streaming lock
   // held) when a sample brings a new media type
   CodecContextPtr codec_;
   PcmFormat out_;
-  // streaming thread (Reset also on stop, with no streaming call inside)
-  DecodeWatch watch_;
   // streaming thread
   FramePtr frame_;
   PacketPtr packet_;

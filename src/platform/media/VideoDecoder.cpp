@@ -10,7 +10,6 @@ extern "C" {
 
 #include "platform/media/AddInterfaces.h"
 #include "platform/media/BasePin.h"
-#include "platform/media/EventCodes.h"
 #include "platform/media/IOptionalPin.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MediaErrors.h"
@@ -97,7 +96,7 @@ class VideoDecoder::CaptionPin final : public AddInterfaces<BaseOutputPin, IOpti
 };
 
 VideoDecoder::VideoDecoder()
-    : AddInterfaces(CLSID_KavoroVideoDecoder, "Video Input", "Video Output") {
+    : DecoderFilter(CLSID_KavoroVideoDecoder, "Video Input", "Video Output") {
   captions_ = MakePin<CaptionPin>(*this);
 }
 
@@ -173,8 +172,7 @@ HRESULT VideoDecoder::Process(IMediaSample* in) {
   if (timed == S_OK) packet_->duration = end - start;
   if (in->IsSyncPoint() == S_OK) packet_->flags |= AV_PKT_FLAG_KEY;
   const std::int64_t at = packet_->pts != AV_NOPTS_VALUE ? packet_->pts : packet_->dts;
-  if (watch_.Input(at != AV_NOPTS_VALUE ? std::optional<REFERENCE_TIME>(at) : std::nullopt))
-    ReportUndecodable();
+  InputArrives(at != AV_NOPTS_VALUE ? std::optional<REFERENCE_TIME>(at) : std::nullopt);
   // A picture that lies wholly before the segment start (decoded from the key frame before
   // a seek target) is never shown: when nothing refers to it either, it need not be decoded.
   const bool beforeStart = timed == S_OK && end <= 0;
@@ -183,34 +181,28 @@ HRESULT VideoDecoder::Process(IMediaSample* in) {
   av_packet_unref(packet_.get());
   // A damaged packet is skipped: the decoder picks up at the next good one.
   if (err < 0 && err != AVERROR(EAGAIN)) {
-    watch_.Damaged();
+    InputRefused();
     return S_OK;
   }
   return ReceiveFrames();
 }
 
 HRESULT VideoDecoder::ReceiveFrames() {
-  int damaged = 0;
-  const HRESULT hr = ReceiveDecodedFrames(
-      codec_.get(), frame_.get(), [this](const AVFrame& f) { return DeliverFrame(f); }, &damaged);
-  watch_.Damaged(damaged);
-  return hr;
+  return TakeFrames(codec_.get(), frame_.get(),
+                    [this](const AVFrame& f) { return DeliverFrame(f); });
 }
 
 HRESULT VideoDecoder::Drain() {
   if (!codec_) return S_OK;
-  int damaged = 0;
-  const HRESULT hr = DrainDecoder(
-      codec_.get(), frame_.get(), [this](const AVFrame& f) { return DeliverFrame(f); }, &damaged);
-  watch_.Damaged(damaged);
-  if (watch_.EndsUndecodable()) ReportUndecodable();
+  const HRESULT hr = DrainFrames(codec_.get(), frame_.get(),
+                                 [this](const AVFrame& f) { return DeliverFrame(f); });
   if (captions_->IsConnected()) captions_->DeliverEndOfStream();
   return hr;
 }
 
 void VideoDecoder::Discard() {
   if (codec_) avcodec_flush_buffers(codec_.get());
-  watch_.Reset();
+  ResetWatch();
   nextTime_ = 0;
   // Renderers start each run from the connection's format: the first picture of the next run
   // tells its own again (a display shape the stream gives and the connection did not).
@@ -277,7 +269,7 @@ HRESULT VideoDecoder::DeliverFrame(const AVFrame& frame) {
   if (frame.width <= 0 || frame.height <= 0 || frame.width > kMaxPictureSide ||
       frame.height > kMaxPictureSide)
     return S_OK;
-  watch_.Output();
+  FrameArrives();
   PictureFormat f = FormatOf(frame.width, frame.height, frame.sample_aspect_ratio,
                              codec_->framerate);
   if (!SameFormat(f, current_)) {
@@ -320,16 +312,5 @@ HRESULT VideoDecoder::DeliverFrame(const AVFrame& frame) {
   return DeliverOutput(out.Get());
 }
 
-
-HRESULT VideoDecoder::GetDamagedCount(LONGLONG* units) {
-  if (!units) return E_POINTER;
-  *units = static_cast<LONGLONG>(watch_.DamagedCount());
-  return S_OK;
-}
-
-void VideoDecoder::ReportUndecodable() {
-  NotifyEvent(EC_KAVORO_STREAM_UNDECODABLE, KAVORO_E_UNDECODABLE_STREAM,
-              reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this)));
-}
 
 }  // namespace kavoro::media

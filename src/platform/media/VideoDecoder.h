@@ -8,21 +8,15 @@
 // (MEDIATYPE_AUXLine21Data / MEDIASUBTYPE_Line21_BytePair, the picture size in a
 // VIDEOINFOHEADER), stamped with the picture's time and delivered just before it. The pin is
 // optional (IOptionalPin): graph building connects it only where a renderer takes captions.
-#include "platform/media/DecodeWatch.h"
 #include "platform/media/FFmpegHandles.h"
-#include "platform/media/IDecodeStatistics.h"
-#include "platform/media/AddInterfaces.h"
-#include "platform/media/TransformFilter.h"
+#include "platform/media/DecoderFilter.h"
 #include "platform/media/VideoFormat.h"
 
 namespace kavoro::media {
 
-class VideoDecoder : public AddInterfaces<TransformFilter, IDecodeStatistics> {
+class VideoDecoder : public DecoderFilter {
  public:
   VideoDecoder();
-
-  // IDecodeStatistics.
-  HRESULT GetDamagedCount(LONGLONG* units) override;
 
  protected:
   HRESULT CheckInputType(const AM_MEDIA_TYPE& type) override;
@@ -39,8 +33,6 @@ class VideoDecoder : public AddInterfaces<TransformFilter, IDecodeStatistics> {
   class CaptionPin;
 
   HRESULT ReceiveFrames();
-  // Streaming thread: tells the graph the stream gives nothing decodable.
-  void ReportUndecodable();
   // Streaming thread: the frame's caption pairs on the caption output.
   HRESULT DeliverCaptions(const AVFrame& frame, REFERENCE_TIME start, REFERENCE_TIME end);
   HRESULT DeliverFrame(const AVFrame& frame);
@@ -51,8 +43,6 @@ class VideoDecoder : public AddInterfaces<TransformFilter, IDecodeStatistics> {
   CodecContextPtr codec_;
   bool carriesCaptions_ = false;
   PictureFormat initial_;
-  // streaming thread (Reset also on stop, with no streaming call inside)
-  DecodeWatch watch_;
   // streaming thread
   FramePtr frame_;
   PacketPtr packet_;

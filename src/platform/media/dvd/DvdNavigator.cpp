@@ -131,8 +131,11 @@ HRESULT DvdNavigator::Impl::OpenVolume() {
   if (DVDDiscID(dvd, hash) == 0)
     for (int i = 0; i < 8; ++i) discId |= static_cast<std::uint64_t>(hash[i]) << (8 * i);
   titles.clear();
-  for (unsigned i = 0; i < vmg->tt_srpt->nr_of_srpts; ++i)
-    titles.push_back({vmg->tt_srpt->title[i].nr_of_ptts});
+  for (unsigned i = 0; i < vmg->tt_srpt->nr_of_srpts; ++i) {
+    TitleInfo t;
+    t.chapters = vmg->tt_srpt->title[i].nr_of_ptts;
+    titles.push_back(std::move(t));
+  }
   const int vtsOfFirst = vmg->tt_srpt->title[0].title_set_nr;
   const int vtsCount = vmg->vmgi_mat ? vmg->vmgi_mat->vmg_nr_of_title_sets : 0;
   ifoClose(vmg);
