@@ -49,3 +49,19 @@ filter() {
   "$@" <"$in" >"$to" 2>"$work/log" || { cat "$work/log" >&2; die "failed: $*"; }
 }
 ff() { quiet ffmpeg -hide_banner -nostdin -y "$@"; }
+
+# textsub_xml SRT SIZE MARGIN [ATTRIBUTES]: spumux's description of one subtitle stream drawn
+# from the text file SRT (white with a black outline, centred, MARGIN pixels above the bottom
+# of a PAL picture), on standard output.
+textsub_xml() {
+  cat <<XML
+<subpictures format="PAL">
+  <stream>
+    <textsub filename="$1" characterset="UTF-8" font="$font" fontsize="$2"
+      fill-color="white" outline-color="black" outline-thickness="3.0"
+      horizontal-alignment="center" vertical-alignment="bottom" bottom-margin="$3"
+      subtitle-fps="25" movie-fps="25" movie-width="720" movie-height="574"${4:+ $4}/>
+  </stream>
+</subpictures>
+XML
+}

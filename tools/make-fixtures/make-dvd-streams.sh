@@ -82,16 +82,7 @@ subtitle() {
       $(((200 + i * 1200) / 1000)) $(((200 + i * 1200) % 1000)) \
       $(((1000 + i * 1200) / 1000)) $(((1000 + i * 1200) % 1000)) "$text"
   done >"s$stream.srt"
-  cat >"s$stream.xml" <<XML
-<subpictures format="PAL">
-  <stream>
-    <textsub filename="s$stream.srt" characterset="UTF-8" font="$font" fontsize="28.0"
-      fill-color="white" outline-color="black" outline-thickness="3.0"
-      horizontal-alignment="center" vertical-alignment="bottom" bottom-margin="60"
-      subtitle-fps="25" movie-fps="25" movie-width="720" movie-height="574"/>
-  </stream>
-</subpictures>
-XML
+  textsub_xml "s$stream.srt" 28.0 60 >"s$stream.xml"
   filter "$3" "$4" spumux -m dvd -s "$stream" "s$stream.xml"
 }
 subtitle 0 "EN wide" t1-av.mpg t1-s0.mpg

@@ -151,16 +151,7 @@ $2
 00:00:08,500 --> 00:00:11,500
 $3
 EOF
-  cat >"$lang.xml" <<EOF
-<subpictures format="PAL">
-  <stream>
-    <textsub filename="$lang.srt" characterset="UTF-8" font="$font" fontsize="32.0"
-      fill-color="white" outline-color="black" outline-thickness="3.0"
-      horizontal-alignment="center" vertical-alignment="bottom" bottom-margin="40"
-      subtitle-fps="25" movie-fps="25" movie-width="720" movie-height="574" aspect="4:3"/>
-  </stream>
-</subpictures>
-EOF
+  textsub_xml "$lang.srt" 32.0 40 'aspect="4:3"' >"$lang.xml"
   filter "$in" "$outf" spumux -m dvd -s "$stream" "$lang.xml"
 }
 subtitles en 0 title-av.mpg title-en.mpg "EN: Chapter one" "EN: Chapter two" "EN: Chapter three"
