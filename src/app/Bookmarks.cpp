@@ -30,6 +30,8 @@ os::FileDialogOptions BookmarkDialog(bool save) {
 std::string RestoreFailureText(HRESULT result) {
   if (result == E_UNEXPECTED) return kNoDvdPlaying;
   if (result == VFW_E_TIMEOUT) return kNoAnswer;
+  // The storage's answer for a file that exists but holds no storage at all.
+  if (result == STG_E_FILEALREADYEXISTS) return MediaErrorText(STG_E_INVALIDHEADER);
   return MediaErrorText(result);
 }
 

@@ -1,5 +1,5 @@
 // DVD navigation: the disc's root and title menus, the subtitle and audio submenus built from
-// what the disc reports, and the navigator's title, chapter and time events.
+// what the disc reports, and the navigator's title, chapter, time, error and eject events.
 #include <QAction>
 #include <QMenu>
 
@@ -11,6 +11,7 @@
 #include "platform/media/dvd/IDvdCmd.h"
 #include "platform/media/dvd/IDvdControl2.h"
 #include "platform/media/dvd/IDvdInfo2.h"
+#include "platform/os/Platform.h"
 #include "skin/TimeDisplay.h"
 #include "system/LanguageNames.h"
 #include "video/DSVideoWindowEx2.h"
@@ -22,6 +23,18 @@ namespace {
 constexpr const char* kDisplaySubtitles = "Display subtitles";
 // The seek bar's length when the title's length is unknown or under a second.
 constexpr int kUnknownTitleLength = 1;
+
+// What the user is told when the navigator gives up on the disc.
+constexpr const char* kDvdErrorTexts[] = {
+    "The disc could not be read; playback has stopped.",
+    "The disc is copy protected and could not be played.",
+    "The disc does not follow the DVD-Video format and could not be played.",
+    "The disc is not meant for this player's region.",
+    "The parental level is too low for this disc.",
+    "The disc's analogue copy protection could not be set up.",
+    "The player's region does not match the decoder's.",
+    "The disc's region does not match the decoder's.",
+};
 
 }  // namespace
 
@@ -147,6 +160,22 @@ void TFrm_Main::FilterGraphDVDCurrentHMSFTime(const TDVD_HMSF_TIMECODE& time) {
   // speed.
   if (VideoBar->Position() == 0 && SpeedChanged) Menu_Video_SelectSpeedClick(kNormalSpeedTag);
   AtTitleStart = text == kZeroTime;
+}
+
+// The volume went away under the navigator (a disc taken out, a bound image deleted): the
+// player stops, as Stop does; Play opens the disc again once it is back.
+void TFrm_Main::FilterGraphDVDDiscEjected() {
+  if (!FilterGraph->Active() || FilterGraph->Mode() != gmDVD) return;
+  Menu_Video_StopClick();
+}
+
+// The navigator stopped on an error of the disc: said once, then the stopped state.
+void TFrm_Main::FilterGraphDVDError(TDvdError error) {
+  if (!FilterGraph->Active() || FilterGraph->Mode() != gmDVD) return;
+  const auto index = static_cast<std::size_t>(error);
+  if (index >= std::size(kDvdErrorTexts)) return;
+  os::Os().Dialogs().MessageBox(kDvdErrorTexts[index], kErrorCaption, os::MB_OK);
+  Menu_Video_StopClick();
 }
 
 }  // namespace kavoro::app

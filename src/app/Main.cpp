@@ -228,6 +228,21 @@ void TFrm_Main::BindGraphEvents() {
                                              const TDVD_TimeCode&) {
     FilterGraphDVDCurrentHMSFTime(time);
   };
+  FilterGraph->OnDVDDiscEjected = [this](TFilterGraph*) { FilterGraphDVDDiscEjected(); };
+  const std::pair<TNotifyEvent TFilterGraph::*, TDvdError> errors[] = {
+      {&TFilterGraph::OnDVDErrorUnexpected, TDvdError::Unexpected},
+      {&TFilterGraph::OnDVDErrorCopyProtectFail, TDvdError::CopyProtectFail},
+      {&TFilterGraph::OnDVDErrorInvalidDVD1_0Disc, TDvdError::InvalidDVD1_0Disc},
+      {&TFilterGraph::OnDVDErrorInvalidDiscRegion, TDvdError::InvalidDiscRegion},
+      {&TFilterGraph::OnDVDErrorLowParentalLevel, TDvdError::LowParentalLevel},
+      {&TFilterGraph::OnDVDErrorMacrovisionFail, TDvdError::MacrovisionFail},
+      {&TFilterGraph::OnDVDErrorIncompatibleSystemAndDecoderRegions,
+       TDvdError::IncompatibleSystemAndDecoderRegions},
+      {&TFilterGraph::OnDVDErrorIncompatibleDiscAndDecoderRegions,
+       TDvdError::IncompatibleDiscAndDecoderRegions},
+  };
+  for (const auto& [event, error] : errors)
+    (*FilterGraph).*event = [this, error = error](TFilterGraph*) { FilterGraphDVDError(error); };
 }
 
 bool TFrm_Main::ClaimWindowClass() {

@@ -205,6 +205,19 @@ class TFrm_Main : public QWidget {
   void FilterGraphDVDTitleChange(int title);
   void FilterGraphDVDChapterStart(int chapter);
   void FilterGraphDVDCurrentHMSFTime(const TDVD_HMSF_TIMECODE& time);
+  // The navigator's failures, in the order of the graph's DVD error events.
+  enum class TDvdError {
+    Unexpected,
+    CopyProtectFail,
+    InvalidDVD1_0Disc,
+    InvalidDiscRegion,
+    LowParentalLevel,
+    MacrovisionFail,
+    IncompatibleSystemAndDecoderRegions,
+    IncompatibleDiscAndDecoderRegions,
+  };
+  void FilterGraphDVDError(TDvdError error);
+  void FilterGraphDVDDiscEjected();
 
   // ---- Bookmarks (Bookmarks.cpp).
   void Menu_Video_BookmarksPopup();
@@ -218,6 +231,8 @@ class TFrm_Main : public QWidget {
   void Menu_PlayListBox_RemoveClick();
   void Menu_PlayListBox_ClearClick();
   void AddToPlayList(const std::string& path);
+  // Whether the play list panel is shown on the video window (its own visibility). GUI thread.
+  bool PlayListShown() const;
   int PlayListCount() const;
   // The record of a line; nullptr outside the list.
   const TPlayListItem* PlayListItem(int index) const;

@@ -45,8 +45,17 @@ int RunPlayer(int argc, char** argv) {
   main.OnStateChange = [](TFrm_Main* window) { ReportState(*window); };
 
   const std::string skins = os::ApplicationFolder() + skin::kSkinsFolder;
-  if (!os::Os().Drives().DirectoryExists(skins) ||
-      !skin::LoadSkin(main, video, {os::ApplicationFolder(), Settings().SkinName})) {
+  const bool haveSkins = os::Os().Drives().DirectoryExists(skins);
+  bool loaded = haveSkins && skin::LoadSkin(main, video, {os::ApplicationFolder(), Settings().SkinName});
+  if (!loaded && haveSkins && Settings().SkinName != kDefaultSkinName) {
+    // The saved skin was deleted or damaged since the last run. Ending here would keep the
+    // player from ever starting again (the name is saved only at close): the user is told,
+    // and the player starts with "Default", the name it then saves.
+    os::Os().Dialogs().MessageBox(kLoadSkinError, kMainWindowCaption, os::MB_OK | os::MB_ICONWARNING);
+    Settings().SkinName = kDefaultSkinName;
+    loaded = skin::LoadSkin(main, video, {os::ApplicationFolder(), Settings().SkinName});
+  }
+  if (!loaded) {
     // Neither the settings are written nor the decoders removed: the player never ran.
     os::Os().Dialogs().MessageBox(kLoadSkinError, kMainWindowCaption, os::MB_OK | os::MB_ICONWARNING);
     main.DetachVideo();

@@ -39,6 +39,7 @@ std::string DescribeState(TFrm_Main& main) {
       << "GraphMode=" << (main.FilterGraph->Mode() == gmDVD ? "dvd" : "normal") << '\n'
       << "Skin=" << Settings().SkinName << '\n'
       << "WindowMode=" << ModeName(main.WindowMode()) << '\n'
+      << "PlayListShown=" << (main.PlayListShown() ? 1 : 0) << '\n'
       << "Sliding=" << ((main.ShowFormTimer->Enabled() || main.SkinSwitching()) ? 1 : 0) << '\n';
   return out.str();
 }

@@ -71,6 +71,8 @@ void TFrm_Main::Menu_Main_WallpaperClick() {
   NotifyStateChange();
 }
 
+bool TFrm_Main::PlayListShown() const { return FVideo && !FVideo->PlayListPanel->isHidden(); }
+
 void TFrm_Main::Menu_Main_PlayListClick() {
   if (!FVideo || WindowMode() != TWindowMode::wmNormal) return;
   FVideo->PlayListPanel->setVisible(FVideo->PlayListPanel->isHidden());

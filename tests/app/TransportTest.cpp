@@ -6,6 +6,7 @@
 #include "app/MediaErrorText.h"
 #include "media/Vesko_TrackBar.h"
 #include "platform/media/EventCodes.h"
+#include "platform/media/dvd/DvdTypes.h"
 #include "platform/media/MediaErrors.h"
 
 namespace kavoro::test {
@@ -165,6 +166,27 @@ TEST_F(PlayerTest, DvdEventsKeepLabelsClockAndSeekBarCurrent) {
   main->FilterGraphDVDCurrentHMSFTime({0, 1, 2, 0});
   EXPECT_EQ(main->VideoBar->Position(), 62);
   EXPECT_FALSE(main->AtTitleStart);
+}
+
+// The disc going away stops the player quietly; an error of the navigator is said, then the
+// player stops. Neither does anything once the player has stopped or plays a file.
+TEST_F(PlayerTest, AnEjectedOrFailingDiscStopsThePlayer) {
+  OpenDvd();
+  os::Sim().Dialogs().Reset();
+  main->FilterGraph->DispatchGraphEvent(EC_DVD_DISC_EJECTED, 0, 0);
+  EXPECT_EQ(State(), "Stopped");
+  EXPECT_TRUE(PlayList().empty());
+  EXPECT_TRUE(MessageTexts().empty());
+  main->FilterGraph->DispatchGraphEvent(EC_DVD_DISC_EJECTED, 0, 0);
+  EXPECT_EQ(State(), "Stopped");
+
+  OpenDvd();
+  os::Sim().Dialogs().Reset();
+  main->FilterGraph->DispatchGraphEvent(EC_DVD_ERROR, DVD_ERROR_Unexpected, 0);
+  EXPECT_EQ(MessageTexts(), Lines{"The disc could not be read; playback has stopped."});
+  EXPECT_EQ(State(), "Stopped");
+  main->FilterGraph->DispatchGraphEvent(EC_DVD_ERROR, DVD_ERROR_Unexpected, 0);
+  EXPECT_EQ(MessageTexts().size(), 1u);
 }
 
 TEST_F(PlayerTest, StopResetsEverythingAndTakesTheDiscLineAway) {

@@ -151,11 +151,16 @@ start_xvfb() {
 
 # ---- The program.
 
+# The sound device the player is started with ("none": no device; empty: the system's default),
+# and a command (an array) that the program is started through, for a namespace of its own.
+E2E_AUDIO_DEVICE=none
+E2E_LAUNCHER=()
+
 # start_kavoro [LOG]: starts the player in the background with the state file; sets KAVORO_PID.
 start_kavoro() {
   local logfile=${1:-$E2E_OUT/kavoro.log}
-  KAVORO_STATE_FILE="$STATE_FILE" KAVORO_AUDIO_DEVICE=none QT_QPA_PLATFORM=xcb \
-    "$E2E_APP_DIR/kavoro" >>"$logfile" 2>&1 &
+  KAVORO_STATE_FILE="$STATE_FILE" KAVORO_AUDIO_DEVICE="$E2E_AUDIO_DEVICE" QT_QPA_PLATFORM=xcb \
+    "${E2E_LAUNCHER[@]}" "$E2E_APP_DIR/kavoro" >>"$logfile" 2>&1 &
   KAVORO_PID=$!
   E2E_STARTED_PIDS+=("$KAVORO_PID")
 }
@@ -275,7 +280,14 @@ wait_for_new_window() {
 
 # ---- Skins and buttons.
 
-skin_ini() { echo "$E2E_APP_DIR/Skins/$1/Skin.ini"; }
+# A skin's description; E2E_SKIN_COPIES, when set, is a folder with copies of the skins, used for
+# a skin whose folder the scenario deleted from under the running player.
+E2E_SKIN_COPIES=""
+skin_ini() {
+  local ini="$E2E_APP_DIR/Skins/$1/Skin.ini"
+  [[ -f "$ini" || -z "$E2E_SKIN_COPIES" ]] || ini="$E2E_SKIN_COPIES/$1/Skin.ini"
+  echo "$ini"
+}
 
 # ini_value FILE KEY: the value of the first KEY= line (keys are unique in a skin file).
 ini_value() { sed -n "s/^$2[[:space:]]*=[[:space:]]*//p" "$1" | head -n 1 | tr -d '\r'; }
@@ -394,3 +406,146 @@ float_ge() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
 # image_size FILE: prints "W H".
 image_size() { identify -format '%w %h' "$1"; }
+
+# ---- Message boxes. The player writes each message to its standard error as one line,
+# "CAPTION: TEXT", besides showing it; LOG_SEEN is how many lines of the log were looked at.
+
+LOG_SEEN=0
+
+log_file() { echo "$E2E_OUT/kavoro.log"; }
+
+# new_messages: the message lines of the log after LOG_SEEN, captions of the player's own.
+new_messages() {
+  [[ -f "$(log_file)" ]] || return 0
+  tail -n +$((LOG_SEEN + 1)) "$(log_file)" | { grep -E '^(Kavoro Player|Error): ' || true; }
+}
+
+# forget_messages: what the log holds so far counts as seen.
+forget_messages() { LOG_SEEN=$( [[ -f "$(log_file)" ]] && wc -l <"$(log_file)" || echo 0); }
+
+# answer_message CAPTION TEXT-REGEX TIMEOUT: waits for a message of that caption whose text
+# matches, shown in a window of its own, and answers it with Return. Sets MESSAGE_TEXT.
+answer_message() {
+  local caption=$1 pattern=$2 timeout=$3 deadline line id=""
+  deadline=$(($(now_ms) + timeout * 1000))
+  while :; do
+    line=$(new_messages | head -n 1)
+    [[ -n "$line" ]] && break
+    (($(now_ms) < deadline)) || fail "no message '$caption: $pattern' within ${timeout}s"
+    sleep "$E2E_POLL"
+  done
+  MESSAGE_TEXT=${line#"$caption: "}
+  [[ "$line" == "$caption: "* ]] && grep -qE "$pattern" <<<"$MESSAGE_TEXT" ||
+    fail "message '$line' is not '$caption: $pattern'"
+  LOG_SEEN=$(($(grep -nFx -- "$line" <(tail -n +$((LOG_SEEN + 1)) "$(log_file)") | head -n 1 | cut -d: -f1) + LOG_SEEN))
+  # The box: a visible top-level window of that caption (or none yet) that is neither of the
+  # player's windows.
+  local name
+  while :; do
+    for id in $(visible_windows); do
+      [[ "$id" == "${MAIN_WIN:-}" || "$id" == "${VIDEO_WIN:-}" ]] && { id=""; continue; }
+      name=$(xdotool getwindowname "$id" 2>/dev/null || true)
+      geometry "$id"
+      [[ ("$name" == "$caption" || -z "$name") && $WW -ge 100 && $WH -ge 50 ]] && break 2
+      id=""
+    done
+    (($(now_ms) < deadline)) || fail "the message '$line' shows no window"
+    sleep "$E2E_POLL"
+  done
+  log "message: $line"
+  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id" 2>/dev/null || true
+  sleep 0.1
+  xdotool key Return
+  while visible_windows | grep -qx "$id"; do
+    (($(now_ms) < deadline + 5000)) || fail "the message box '$line' did not close"
+    sleep "$E2E_POLL"
+  done
+}
+
+# expect_no_message: no message was shown since the last one looked at.
+expect_no_message() {
+  local lines
+  lines=$(new_messages)
+  [[ -z "$lines" ]] || fail "unexpected message: $lines"
+}
+
+# ---- Scenario steps shared by the scenarios.
+
+START_TIMEOUT=${START_TIMEOUT:-20}   # windows up and slid in
+
+# start_and_wait_slide_in: starts the player and waits for both windows and the slide-in;
+# sets MAIN_WIN and VIDEO_WIN.
+start_and_wait_slide_in() {
+  start_kavoro
+  MAIN_WIN=$(wait_for_window "$MAIN_WINDOW_NAME" "$START_TIMEOUT")
+  VIDEO_WIN=$(wait_for_window "$VIDEO_WINDOW_NAME" "$START_TIMEOUT")
+  wait_for_state Sliding 0 "$START_TIMEOUT"
+  sleep "$E2E_SETTLE"
+}
+
+# open_file_in_dialog TEXT: types TEXT (a path, or several names in quotes) into the file
+# dialog that is opening and accepts it.
+open_file_in_dialog() {
+  local dialog
+  dialog=$(wait_for_new_window 10 "$MAIN_WIN" "$VIDEO_WIN")
+  type_into "$dialog" "$1"
+  # The dialog closes on existing files.
+  local deadline=$(($(now_ms) + 10000))
+  while visible_windows | grep -qx "$dialog"; do
+    (($(now_ms) < deadline)) || fail "the file dialog did not take $1"
+    sleep "$E2E_POLL"
+  done
+}
+
+# skin_menu_index NAME: where the "Select Skin" submenu lists NAME: the skin folders sorted by
+# name with case folded, hidden ones left out.
+skin_menu_index() {
+  local name=$1 index=-1 i=0 entry
+  while IFS= read -r entry; do
+    [[ "$entry" == .* || ! -d "$E2E_APP_DIR/Skins/$entry" ]] && continue
+    [[ "$entry" == "$name" ]] && index=$i
+    i=$((i + 1))
+  done < <(ls -1 -a "$E2E_APP_DIR/Skins" | LC_ALL=C sort -f)
+  ((index >= 0)) || fail "no skin folder $name"
+  echo "$index"
+}
+
+# open_skin_menu: main menu -> "&Select Skin", by keyboard: the submenu opens on its first entry.
+open_skin_menu() {
+  click_button MainMenu
+  sleep "$E2E_SETTLE"
+  xdotool key s
+  sleep "$E2E_SETTLE"
+}
+
+# choose_skin_entry INDEX: in the open submenu, the entry INDEX.
+choose_skin_entry() {
+  local i
+  for ((i = 0; i < $1; i++)); do xdotool key Down; sleep 0.05; done
+  xdotool key Return
+}
+
+# select_skin NAME: main menu -> "&Select Skin" -> NAME.
+select_skin() {
+  local index
+  index=$(skin_menu_index "$1")
+  open_skin_menu
+  choose_skin_entry "$index"
+}
+
+# check_main_size SKIN: the main window has the size of the skin's main picture.
+check_main_size() {
+  local ini pic size
+  ini=$(skin_ini "$1")
+  pic="$(dirname "$ini")/$(ini_value "$ini" MainPIC)"
+  size=$(image_size "$pic")
+  geometry "$MAIN_WIN"
+  [[ "$WW $WH" == "$size" ]] || fail "main window is ${WW}x${WH}, the $1 skin's main picture $size"
+}
+
+# make_clip OUT SECONDS TONE: an MPEG-1 clip of the test picture and a tone.
+make_clip() {
+  ffmpeg -nostdin -v error -y -f lavfi -i "testsrc=s=352x288:r=25:d=$2" \
+    -f lavfi -i "sine=f=$3:r=44100:d=$2" -c:v mpeg1video -b:v 1200k -c:a mp2 -b:a 128k \
+    -f mpeg "$1" || fail "ffmpeg could not make $1"
+}

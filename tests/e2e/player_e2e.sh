@@ -47,57 +47,6 @@ SETTINGS_FILE="$CONFIG/HKEY_LOCAL_MACHINE.reg"   # the player keeps its settings
 
 start_xvfb
 
-# ---- Scenario helpers.
-
-start_and_wait_slide_in() {
-  start_kavoro
-  MAIN_WIN=$(wait_for_window "$MAIN_WINDOW_NAME" "$START_TIMEOUT")
-  VIDEO_WIN=$(wait_for_window "$VIDEO_WINDOW_NAME" "$START_TIMEOUT")
-  wait_for_state Sliding 0 "$START_TIMEOUT"
-  sleep "$E2E_SETTLE"
-}
-
-# open_file_in_dialog PATH: types PATH into the file dialog that is opening and accepts it.
-open_file_in_dialog() {
-  local dialog
-  dialog=$(wait_for_new_window 10 "$MAIN_WIN" "$VIDEO_WIN")
-  type_into "$dialog" "$1"
-  # The dialog closes on an existing file.
-  local deadline=$(($(now_ms) + 10000))
-  while visible_windows | grep -qx "$dialog"; do
-    (($(now_ms) < deadline)) || fail "the file dialog did not take $1"
-    sleep "$E2E_POLL"
-  done
-}
-
-# select_skin NAME: main menu -> "&Select Skin" -> NAME, by keyboard. The submenu lists the
-# skin folders sorted by name with case folded, hidden ones left out.
-select_skin() {
-  local name=$1 index=-1 i=0 entry
-  while IFS= read -r entry; do
-    [[ "$entry" == .* || ! -d "$E2E_APP_DIR/Skins/$entry" ]] && continue
-    [[ "$entry" == "$name" ]] && index=$i
-    i=$((i + 1))
-  done < <(ls -1 -a "$E2E_APP_DIR/Skins" | LC_ALL=C sort -f)
-  ((index >= 0)) || fail "no skin folder $name"
-  click_button MainMenu
-  sleep "$E2E_SETTLE"
-  xdotool key s                   # "&Select Skin": opens the submenu on its first entry
-  sleep "$E2E_SETTLE"
-  for ((i = 0; i < index; i++)); do xdotool key Down; sleep 0.05; done
-  xdotool key Return
-}
-
-# main_size_is SKIN: the main window has the size of the skin's main picture.
-check_main_size() {
-  local ini pic size
-  ini=$(skin_ini "$1")
-  pic="$(dirname "$ini")/$(ini_value "$ini" MainPIC)"
-  size=$(image_size "$pic")
-  geometry "$MAIN_WIN"
-  [[ "$WW $WH" == "$size" ]] || fail "main window is ${WW}x${WH}, the $1 skin's main picture $size"
-}
-
 # ---- 1. Start.
 step "1 start: both windows mapped, slide-in finished"
 t0=$(now_ms)
@@ -151,11 +100,6 @@ wait_for_state Title "Title: 0" 5
 step "6 two clips made with ffmpeg"
 CLIP_A="$E2E_OUT/clip one.mpg"      # a space: the path must survive the dialog whole
 CLIP_B="$E2E_OUT/clip-two.mpg"
-make_clip() {  # make_clip OUT SECONDS TONE
-  ffmpeg -nostdin -v error -y -f lavfi -i "testsrc=s=352x288:r=25:d=$2" \
-    -f lavfi -i "sine=f=$3:r=44100:d=$2" -c:v mpeg1video -b:v 1200k -c:a mp2 -b:a 128k \
-    -f mpeg "$1" || fail "ffmpeg could not make $1"
-}
 make_clip "$CLIP_A" 3 440
 make_clip "$CLIP_B" 2 880
 

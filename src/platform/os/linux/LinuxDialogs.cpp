@@ -48,13 +48,16 @@ void SetUp(QFileDialog& dlg, const FileDialogOptions& o) {
 }  // namespace
 
 int LinuxDialogs::MessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) {
-  if (!HaveWidgets()) {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    return IDOK;
-  }
   // Message texts use carriage returns as line breaks.
   QString body = QString::fromStdString(text);
   body.replace("\r\n", "\n").replace('\r', '\n');
+  // Every message also goes to standard error, on one line: the session's log then tells what
+  // the user was shown, and a script driving the player can read it.
+  QString line = body;
+  line.replace('\n', QStringLiteral(" / "));
+  std::fprintf(stderr, "%s: %s\n", caption.c_str(), line.toStdString().c_str());
+  std::fflush(stderr);
+  if (!HaveWidgets()) return IDOK;
   QMessageBox box;
   box.setWindowTitle(QString::fromStdString(caption));
   box.setText(body);

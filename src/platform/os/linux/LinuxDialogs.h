@@ -1,6 +1,7 @@
 #pragma once
-// Qt message boxes and file dialogs. Without a widget application (command-line tools) a
-// message box is written to standard error and answers IDOK, and file dialogs are cancelled.
+// Qt message boxes and file dialogs. Each message box's caption and text also go to standard
+// error, on one line. Without a widget application (command-line tools) that line is all, the
+// box answers IDOK, and file dialogs are cancelled.
 #include "platform/os/Dialogs.h"
 
 namespace kavoro::os::linuxos {
