@@ -76,11 +76,13 @@ HRESULT DvdNavigator::PlayAtTime(const DVD_HMSF_TIMECODE* time, DWORD, IDvdCmd**
   if (!time) return E_POINTER;
   if (!impl_->nav) return VFW_E_DVD_GRAPHNOTREADY;
   std::int64_t length;
+  ULONG title;
   {
     std::lock_guard g(impl_->m);
     if (impl_->snap.domain != DVD_DOMAIN_Title) return VFW_E_DVD_INVALIDDOMAIN;
     if (impl_->snap.uops & UOP_Play_Chapter_Or_AtTime) return VFW_E_DVD_OPERATION_INHIBITED;
     length = impl_->snap.titleLength90k;
+    title = impl_->snap.title;
   }
   const int fps = impl_->pal ? 25 : 30;
   if (time->bMinutes > 59 || time->bSeconds > 59 || time->bFrames >= fps) return E_INVALIDARG;
@@ -88,8 +90,19 @@ HRESULT DvdNavigator::PlayAtTime(const DVD_HMSF_TIMECODE* time, DWORD, IDvdCmd**
                           time->bSeconds) * 90000 + time->bFrames * 90000 / fps;
   if (t >= length) return E_INVALIDARG;
   Impl* i = impl_.get();
-  return i->Post([i, t] { return Result(dvdnav_time_search(i->nav, static_cast<uint64_t>(t))); },
-                 true, cmd);
+  return i->Post(
+      [i, t, title] {
+        // By the time the command runs, the reader may have read on past the title's end into
+        // the menu that end calls (a busy machine lets it run ahead): the time is one of the
+        // title the call was made in, so the search goes back into that title first.
+        int32_t now = 0, part = 0;
+        if (dvdnav_current_title_info(i->nav, &now, &part) != DVDNAV_STATUS_OK ||
+            now != static_cast<int32_t>(title)) {
+          if (dvdnav_title_play(i->nav, static_cast<int32_t>(title)) != DVDNAV_STATUS_OK) return E_FAIL;
+        }
+        return Result(dvdnav_time_search(i->nav, static_cast<uint64_t>(t)));
+      },
+      true, cmd);
 }
 
 HRESULT DvdNavigator::StopNavigation() {
