@@ -159,6 +159,8 @@ E2E_LAUNCHER=()
 # start_kavoro [LOG]: starts the player in the background with the state file; sets KAVORO_PID.
 start_kavoro() {
   local logfile=${1:-$E2E_OUT/kavoro.log}
+  # The windows of an earlier player are gone, and X may hand their ids to the new one's.
+  [[ -n "${KAVORO_PID:-}" ]] && kill -0 "$KAVORO_PID" 2>/dev/null || MAIN_WIN="" VIDEO_WIN=""
   KAVORO_STATE_FILE="$STATE_FILE" KAVORO_AUDIO_DEVICE="$E2E_AUDIO_DEVICE" QT_QPA_PLATFORM=xcb \
     "${E2E_LAUNCHER[@]}" "$E2E_APP_DIR/kavoro" >>"$logfile" 2>&1 &
   KAVORO_PID=$!
@@ -449,7 +451,13 @@ answer_message() {
       [[ ("$name" == "$caption" || -z "$name") && $WW -ge 100 && $WH -ge 50 ]] && break 2
       id=""
     done
-    (($(now_ms) < deadline)) || fail "the message '$line' shows no window"
+    if (($(now_ms) >= deadline)); then
+      for id in $(visible_windows); do
+        geometry "$id"
+        echo "window $id '$(xdotool getwindowname "$id" 2>/dev/null || true)' ${WW}x${WH}" >&2
+      done
+      fail "the message '$line' shows no window"
+    fi
     sleep "$E2E_POLL"
   done
   log "message: $line"
