@@ -36,7 +36,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
 # is no finding of ours.
 ASAN_OPTIONS=detect_leaks=0 cmake --build "$build" -j"$jobs" || exit 2
 
-# target <TAB> executable <TAB> flags kept from the short run <TAB> seed folders (';'-separated)
+# target|executable|flags kept from the short run|seed folders (";"-separated)
 targets="$(ctest --test-dir "$build" --show-only=json-v1 | python3 -c '
 import json, os, sys
 for test in json.load(sys.stdin)["tests"]:
@@ -46,7 +46,7 @@ for test in json.load(sys.stdin)["tests"]:
     command = test["command"]
     flags = [a for a in command[1:] if a.startswith("-") and not a.startswith(("-runs=", "-seed="))]
     seeds = [a for a in command[1:] if not a.startswith("-")]
-    print("\t".join([name[:-len("_smoke")], command[0], " ".join(flags), ";".join(seeds)]))
+    print("|".join([name[:-len("_smoke")], command[0], " ".join(flags), ";".join(seeds)]))
 ')" || exit 2
 if [ -z "$targets" ]; then
   echo "fuzz.sh: the fuzz build has no fuzz targets (is clang the compiler?)" >&2
@@ -61,7 +61,7 @@ runs="$build/fuzz-runs"
 summary=()
 found_any=0
 ran=0
-while IFS=$'\t' read -r target exe flags seeds; do
+while IFS="|" read -r target exe flags seeds; do
   if [ ${#wanted[@]} -gt 0 ] && ! printf '%s\n' "${wanted[@]}" | grep -qx "$target"; then
     continue
   fi

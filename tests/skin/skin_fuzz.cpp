@@ -7,6 +7,7 @@
 #include <QApplication>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,8 +24,10 @@ using namespace kavoro;
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
+void Check(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "skin_fuzz: broken: %s\n", what);
+  std::abort();
 }
 
 // The scratch skin folder, removed at exit. A plain array, so that it outlives the exit handler.
@@ -39,7 +42,7 @@ struct TFixture {
     static char name[] = "skin_fuzz";
     static char* argv[] = {name, nullptr};
     App = new QApplication(argc, argv);
-    Check(mkdtemp(g_folder) != nullptr);
+    Check(mkdtemp(g_folder) != nullptr, "a scratch folder is made");
     std::atexit([] {
       std::error_code ec;
       fs::remove_all(g_folder, ec);
@@ -75,16 +78,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const skin::TSkinData all = skin::ReadSkin(folder, &problems, true);
   bool failed = false;
   for (const skin::TSkinProblem& problem : problems) {
-    Check(!problem.Message.empty());
+    Check(!problem.Message.empty(), "a problem says what is wrong");
     failed = failed || !problem.Warning;
   }
-  Check(all.Complete() == !failed);
+  Check(all.Complete() == !failed, "a skin is complete exactly when nothing failed");
   Check(all.CompleteSteps >= static_cast<int>(skin::TSkinStep::ssFolder) &&
-        all.CompleteSteps <= skin::kSkinStepCount);
+            all.CompleteSteps <= skin::kSkinStepCount,
+        "the folder step is complete and no more steps than there are");
 
   const skin::TSkinData first = skin::ReadSkin(folder, nullptr, false);
-  Check(first.CompleteSteps == all.CompleteSteps);
-  Check(skin::ApplySkin(*fixture.Main, *fixture.Video, first) == first.Complete());
+  Check(first.CompleteSteps == all.CompleteSteps, "both reads complete the same steps");
+  Check(skin::ApplySkin(*fixture.Main, *fixture.Video, first) == first.Complete(),
+        "a load succeeds exactly for a complete skin");
   QCoreApplication::processEvents();
   return 0;
 }
