@@ -31,6 +31,11 @@ const QColor kFrameHighlight(0x55, 0x60, 0x7a);
 const QColor kIdleTop(0x1a, 0x1e, 0x28);
 const QColor kIdleBottom(0x07, 0x08, 0x0c);
 
+// The host name of this machine in a "file:" address.
+const QLatin1String kLocalHost("localhost");
+constexpr char kPathSeparator = '/';
+constexpr char kOtherPathSeparator = '\\';
+
 QImage FramePiece(int width, int height, bool titleRow) {
   QImage image(width, height, QImage::Format_RGB32);
   QPainter p(&image);
@@ -342,23 +347,35 @@ void TFrm_Video::Image_Top_CenterMouseDown(const QPoint& globalPos) {
   FDragGeometry = geometry();
 }
 
+std::vector<std::string> DroppedFiles(const QMimeData& data) {
+  std::vector<std::string> files;
+  if (!data.hasUrls()) return files;
+  for (const QUrl& url : data.urls()) {
+    if (!url.isLocalFile()) continue;
+    // Qt writes a host into the path ("//host/share/..."), which here would name a local
+    // folder of that name: a file elsewhere is no file to play.
+    if (!url.host().isEmpty() && url.host().compare(kLocalHost, Qt::CaseInsensitive) != 0)
+      continue;
+    const std::string path = url.path(QUrl::FullyDecoded).toStdString();
+    // The play list shows the part after the last separator, either kind, as the file's name.
+    if (path.empty() || path.front() != kPathSeparator || path.back() == kPathSeparator ||
+        path.back() == kOtherPathSeparator || path.find('\0') != std::string::npos)
+      continue;
+    files.push_back(path);
+  }
+  return files;
+}
+
 void TFrm_Video::dragEnterEvent(QDragEnterEvent* event) {
-  if (!event->mimeData()->hasUrls()) return;
-  for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) {
-      event->acceptProposedAction();
-      return;
-    }
+  if (!DroppedFiles(*event->mimeData()).empty()) event->acceptProposedAction();
 }
 
 void TFrm_Video::dropEvent(QDropEvent* event) {
-  if (!event->mimeData()->hasUrls()) return;
+  const std::vector<std::string> files = DroppedFiles(*event->mimeData());
+  if (files.empty()) return;
   event->acceptProposedAction();
-  // Each local file in the drop's order; anything else (a web address) is no file to play.
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (!url.isLocalFile()) continue;
-    if (OnAddToPlayList) OnAddToPlayList(url.toLocalFile().toStdString());
-  }
+  for (const std::string& file : files)
+    if (OnAddToPlayList) OnAddToPlayList(file);
 }
 
 bool TFrm_Video::DvdControlActive() const {

@@ -14,6 +14,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+class QMimeData;
 
 #include "controls/VeskoImagePanel.h"
 #include "media/FilterGraph.h"
@@ -55,6 +58,13 @@ THitZone HitTestZone(int x, int y, int width, int height);
 // The edges a zone resizes (none for htInherited), and the cursor shown over it.
 Qt::Edges EdgesOfZone(THitZone zone);
 Qt::CursorShape CursorOfZone(THitZone zone);
+
+// The files of this machine a drop carries ("text/uri-list"), as paths, in the drop's order.
+// Left out: addresses that are not "file:" ones, files on another host ("file://host/..."; an
+// empty host or "localhost" is this machine), paths that are not absolute, that end in a
+// separator (a folder: no file name for the play list) or that hold a zero byte. Any thread;
+// the caller keeps the data.
+std::vector<std::string> DroppedFiles(const QMimeData& data);
 
 class TFrm_Video : public QWidget {
   Q_OBJECT

@@ -158,6 +158,25 @@ TEST(DvdState, BothVersionsLoadAndTheTitleSetIsKept) {
   EXPECT_EQ(Saved(media::MakeDvdState(menu).Get()), FormOf(2, menu));
 }
 
+// A state read from a first-version form is saved so that it reads back as the same place: a
+// title set's menu without its title set (which the current form refuses) keeps the first form.
+TEST(DvdState, FirstVersionStatesSavedAgainLoadBack) {
+  const DvdPlace menu{0x0102030405060708ull, DVD_DOMAIN_VideoTitleSetMenu, 0, 0, 0, 0, 0, false, 1, 0};
+  DvdPlace manager = menu;
+  manager.domain = DVD_DOMAIN_VideoManagerMenu;
+  DvdPlace title = kPlace;
+  title.titleSet = 0;
+  for (const DvdPlace& written : {menu, manager, title}) {
+    DvdPlace first;
+    ASSERT_EQ(LoadInto(FormOf(1, written), &first), S_OK) << written.domain;
+    ASSERT_EQ(first, written);
+    DvdPlace again;
+    EXPECT_EQ(LoadInto(Saved(media::MakeDvdState(first).Get()), &again), S_OK) << written.domain;
+    EXPECT_EQ(again, written) << written.domain;
+  }
+  EXPECT_EQ(Saved(media::MakeDvdState(menu).Get()), FormOf(1, menu));
+}
+
 // A session on the fixture disc that plays title 1 chapter 2 and lets it run a while.
 class DvdBookmarkTest : public DvdSessionTest {
  protected:

@@ -463,6 +463,42 @@ TEST(VideoFrameTest, DroppedLocalFilesGoToThePlayListInOrder) {
   EXPECT_EQ(added, (std::vector<std::string>{"/media/one.mpg", "/media/three.vob", longName}));
 }
 
+// Only this machine's files reach the play list, each with a name: a host other than this one
+// would otherwise read as a local folder ("//server/..."), and a folder, a relative path or a
+// path cut at a zero byte would give a line that names no file.
+TEST(VideoFrameTest, DropsGiveOnlyThisMachinesFilesWithNames) {
+  struct Case {
+    const char* uriList;
+    std::vector<std::string> files;
+  };
+  const Case cases[] = {
+      {"file:///m/a%20b.mpg\r\nfile:///m/%C3%A9.vob\r\n", {"/m/a b.mpg", "/m/\xC3\xA9.vob"}},
+      {"file://localhost/m/x.mpg\nfile://LocalHost/m/y.mpg\n", {"/m/x.mpg", "/m/y.mpg"}},
+      {"file://server/share/x.mpg\r\nfile:///m/kept.mpg\r\n", {"/m/kept.mpg"}},
+      {"http://example.invalid/x.mpg\r\nsmb://server/share/x.mpg\r\n", {}},
+      {"file:///m/folder/\r\nfile:///\r\nfile:\r\nfile:relative.mpg\r\n", {}},
+      {"file:///m/a%00b.mpg\r\nfile:///m/ends-in%5C\r\n", {}},
+  };
+  for (const Case& c : cases) {
+    QMimeData data;
+    data.setData("text/uri-list", QByteArray(c.uriList));
+    EXPECT_EQ(DroppedFiles(data), c.files) << c.uriList;
+  }
+  // A drop of nothing playable is not taken.
+  os::Sim().Reset();
+  TFrm_Video form;
+  std::vector<std::string> added;
+  form.OnAddToPlayList = [&](const std::string& path) { added.push_back(path); };
+  QMimeData remote;
+  remote.setData("text/uri-list", "file://server/share/x.mpg\r\n");
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &remote, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&form, &enter);
+  EXPECT_FALSE(enter.isAccepted());
+  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &remote, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&form, &drop);
+  EXPECT_TRUE(added.empty());
+}
+
 TEST(VideoFrameTest, TheFrameFollowsTheFormsSize) {
   os::Sim().Reset();
   TFrm_Video form;

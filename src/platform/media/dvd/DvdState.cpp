@@ -50,7 +50,10 @@ std::uint64_t Get(const std::uint8_t* at, int bytes) {
 Saved Encode(const DvdPlace& p) {
   Saved s{};
   std::memcpy(s.data(), kMagic, sizeof kMagic);
-  Put(&s[4], kVersion, 2);
+  // A title set's menu read from a first-version form has no title set; the current form
+  // requires one there, so such a place keeps the first form and reads back as it was.
+  const bool titleSetUnknown = p.domain == DVD_DOMAIN_VideoTitleSetMenu && p.titleSet == 0;
+  Put(&s[4], titleSetUnknown ? kFirstVersion : kVersion, 2);
   Put(&s[6], kBodyBytes, 2);
   Put(&s[8], p.discId, 8);
   s[16] = static_cast<std::uint8_t>(p.domain);
