@@ -1,4 +1,5 @@
-# kavoro_add_test(NAME LABEL label SOURCES ... LIBS ... [ENV VAR=VALUE...] [TIMEOUT s] [CASES])
+# kavoro_add_test(NAME LABEL label SOURCES ... LIBS ... [ENV VAR=VALUE...] [TIMEOUT s] [CASES]
+#                 [PLAYBACK])
 # One GoogleTest executable, registered with CTest under the given subsystem label. Each test
 # gets a home of its own in the build tree, so no test reads or writes the user's settings.
 #
@@ -7,10 +8,15 @@
 # cases may skip on some machines say CASES: each case becomes an entry of its own (read from
 # its sources), shown as skipped when it skips. The cases of one program
 # never run side by side, as they share the program's home.
+#
+# PLAYBACK: the program plays media in real time and checks what arrives when. Two such
+# programs never run side by side: on a machine of two cores they starve each other's
+# streaming threads, and a reader that runs seconds ahead of the picture (or behind it) makes
+# their timing checks fail for no fault of the code.
 include(GoogleTest)
 set(KAVORO_GTEST_SKIPPED "\\[  SKIPPED \\]")
 function(kavoro_add_test name)
-  cmake_parse_arguments(T "CASES" "LABEL;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(T "CASES;PLAYBACK" "LABEL;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
   if(NOT T_LABEL)
     message(FATAL_ERROR "test ${name} needs a LABEL")
   endif()
@@ -32,6 +38,9 @@ function(kavoro_add_test name)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT}
       ENVIRONMENT "${env}" FAIL_REGULAR_EXPRESSION "${KAVORO_GTEST_SKIPPED}")
+    if(T_PLAYBACK)
+      set_tests_properties(${name} PROPERTIES RESOURCE_LOCK kavoro_realtime_playback)
+    endif()
   endif()
 endfunction()
 
