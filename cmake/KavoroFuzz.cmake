@@ -43,3 +43,12 @@ function(kavoro_fuzz_build_only_fuzz_targets)
     "# Written by the fuzz configuration: only the fuzz targets' short runs are built.\n"
     "set(CTEST_CUSTOM_TESTS_IGNORE\n  ${ignored_lines})\n")
 endfunction()
+
+# kavoro_add_fuzz_target(NAME SOURCE...): a libFuzzer program (its own main, linked with the
+# fuzzer runtime) beside the test programs in BUILD/tests.
+function(kavoro_add_fuzz_target name)
+  add_executable(${name} ${ARGN})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+endfunction()
