@@ -360,7 +360,9 @@ TEST_F(DvdBuilderTest, ACommandGivenWhileStoppedIsNotWaitedForAndRunsWithTheGrap
   const bool returned = waited.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
   EXPECT_TRUE(returned) << "the wait blocks while the graph is stopped";
   ASSERT_TRUE(SUCCEEDED(control->Run()));
-  if (returned) EXPECT_EQ(waited.get(), VFW_E_DVD_GRAPHNOTREADY);
+  if (returned) {
+    EXPECT_EQ(waited.get(), VFW_E_DVD_GRAPHNOTREADY);
+  }
   std::vector<Event> seen;
   EXPECT_TRUE(WaitForDvdEvent(events.Get(), EC_DVD_CHAPTER_START, 3, seen));
 }

@@ -150,7 +150,9 @@ TEST_F(DvdSessionTest, TitleMenuButtonsByPosition) {
   for (const Row& r : rows) {
     ULONG b = 0;
     EXPECT_EQ(info->GetButtonAtPosition(r.at, &b), r.hr) << r.at.x << "," << r.at.y;
-    if (r.hr == S_OK) EXPECT_EQ(b, r.button);
+    if (r.hr == S_OK) {
+      EXPECT_EQ(b, r.button);
+    }
   }
   EXPECT_EQ(dvd->ActivateAtPosition({10, 10}), VFW_E_DVD_NO_BUTTON);
   EXPECT_EQ(dvd->SelectAtPosition({360, 455}), S_OK);

@@ -33,7 +33,7 @@ TEST_F(VideoRendererTest, CurrentImageIsTheDecodedFrame) {
   std::vector<LONG> dib(static_cast<std::size_t>(size + 3) / 4);
   ASSERT_EQ(basic->GetCurrentImage(&size, dib.data()), S_OK);
   BITMAPINFOHEADER h;
-  std::memcpy(&h, dib.data(), sizeof h);
+  std::memcpy(static_cast<void*>(&h), dib.data(), sizeof h);
   EXPECT_EQ(h.biWidth, 64);
   EXPECT_EQ(h.biHeight, 48);
   EXPECT_EQ(h.biBitCount, 32);

@@ -43,8 +43,9 @@ TEST(PlatformInfoTest, ListsBoundDrivesWithStateLabelKindAndCaption) {
   EXPECT_NE(out.find("F:\\\tY\tMYVCD\t2\tF:\\MYVCD\n"), std::string::npos) << out;
   EXPECT_NE(out.find("G:\\\tY\tTHREE\t0\tG:\\THREE\n"), std::string::npos) << out;
   EXPECT_NE(out.find("H:\\\tNo Disc\tUnknown Volume\t0\tH:\\No Disc\n"), std::string::npos) << out;
-  if (!isoLine.empty())
+  if (!isoLine.empty()) {
     EXPECT_NE(out.find("I:\\\tY\tFILMDISC\t1\tI:\\FILMDISC\n"), std::string::npos) << out;
+  }
   EXPECT_NE(out.find("Mixer: none"), std::string::npos) << out;
   EXPECT_NE(out.find("Master mute: on"), std::string::npos) << out;
   EXPECT_EQ(out.find("ALSA lib"), std::string::npos) << "no library noise: " << out;

@@ -268,8 +268,6 @@ HRESULT OverlayMixer::MixAndDeliver(IMediaSample* in) {
   if (in->GetActualDataLength() < size) return S_OK;
   BYTE* src = nullptr;
   in->GetPointer(&src);
-  const bool overlaid = std::any_of(overlays_.begin(), overlays_.end(),
-                                    [](InputPin* p) { return p->IsConnected(); });
   REFERENCE_TIME start = 0, end = 0;
   const HRESULT timed = in->GetTime(&start, &end);
   std::optional<REFERENCE_TIME> s0, e0;

@@ -24,7 +24,9 @@ TEST(GuidTest, ParsesAndFormatsTheBracedForm) {
   for (const Case& c : cases) {
     auto g = GUID::Parse(c.text);
     EXPECT_EQ(g.has_value(), c.valid) << c.text;
-    if (g) EXPECT_EQ(g->ToString(), "{6B1F0C52-3D0E-4C8A-9E41-2A55107C9D01}") << c.text;
+    if (g) {
+      EXPECT_EQ(g->ToString(), "{6B1F0C52-3D0E-4C8A-9E41-2A55107C9D01}") << c.text;
+    }
   }
   auto g = GUID::Parse("{00000001-0002-0003-0405-060708090A0B}");
   ASSERT_TRUE(g);
