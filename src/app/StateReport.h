@@ -11,7 +11,8 @@ class TFrm_Main;
 constexpr const char* kStateFileVariable = "KAVORO_STATE_FILE";
 
 // The lines "Key=value" of the main window's visible state: the four labels, the play name,
-// the play-list lines and index, the skin, the window mode and whether a skin switch or the
+// the play-list lines and index, the graph's own state (running, paused, stopped; none without
+// a graph), the skin, the window mode and whether a skin switch or the
 // slide-in runs. GUI thread only.
 std::string DescribeState(TFrm_Main& main);
 
