@@ -401,7 +401,10 @@ image_size() { identify -format '%w %h' "$1"; }
 # "Stopped" exactly when there is no graph, "Playing" over a running file graph, "DVD Playing"
 # over a running disc graph, "Pause" over a paused one, and the play index inside the list.
 check_state_consistent() {
-  local play active mode graph count index
+  local play active mode graph count index live=$STATE_FILE
+  # One copy, read whole: the player may write a new file between two lines read.
+  cp "$live" "$E2E_OUT/state-checked.txt"
+  STATE_FILE="$E2E_OUT/state-checked.txt"
   play=$(state PlayState) active=$(state GraphActive) mode=$(state GraphMode)
   graph=$(state GraphState) count=$(state PlayListCount) index=$(state PlayIndex)
   case $play in
@@ -416,4 +419,5 @@ check_state_consistent() {
   if [[ "$mode" == dvd && "$active" == 1 ]]; then
     [[ "$(state PlayListLine0)" == "DVD Video Drive "* ]] || fail "a disc plays, the list shows '$(state PlayListLine0)'"
   fi
+  STATE_FILE=$live
 }

@@ -122,8 +122,10 @@ burst() {
   skin=$(state Skin)
   case $kind in
     # No Stop on the play list: Play after Stop opens the default drive's disc.
-    files) sequence=(Play Pause Next Space Next Play Space Pause Next Play) ;;
-    disc) sequence=(Play Next Pause Space Stop Play Next Space Pause Play Next Stop Play) ;;
+    # The lengths make the runs between switches end at different places, among them a chapter
+    # step right after a pause.
+    files) sequence=(Play Pause Next Space Next Play Space Pause Next Play Pause Space) ;;
+    disc) sequence=(Play Pause Next Space Stop Play Next Space Next Pause Play Next Stop Play) ;;
   esac
   for ((i = 1; i <= count; i++)); do
     if ((i % SKIN_SWITCH_EVERY == 0)); then
