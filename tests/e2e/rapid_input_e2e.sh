@@ -117,6 +117,8 @@ fast_skin_switch() {
 # beyond its right edge only reaches buttons to the left of the one aimed at, never Close.
 SKINS=(Capsule Default)
 switches=0
+skin_changes=0   # switches seen done at the checkpoints
+last_skin=Default
 burst() {
   local kind=$1 count=$2 i command sequence chain=() skin
   skin=$(state Skin)
@@ -134,6 +136,8 @@ burst() {
       # Each run of commands ends elsewhere in the sequence: what it leaves must hold.
       settle
       check_state_consistent
+      [[ "$(state Skin)" != "$last_skin" ]] && skin_changes=$((skin_changes + 1))
+      last_skin=$(state Skin)
       fast_skin_switch "${SKINS[switches % 2]}"
       skin=$(state Skin)
       switches=$((switches + 1))
@@ -229,7 +233,8 @@ check_state_consistent
 
 step "2 the player answers"
 answers "DVD Playing 1.0X"
-log "$switches skin switches asked for; skin now $(state Skin)"
+log "$switches skin switches asked for, $skin_changes seen done; skin now $(state Skin)"
+((skin_changes > 0)) || fail "no skin switch took effect"
 
 # ---- 3. Close.
 step "3 Close"
