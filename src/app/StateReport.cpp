@@ -8,6 +8,7 @@
 #include "app/Main.h"
 #include "app/Settings.h"
 #include "media/FilterGraph.h"
+#include "platform/media/IMediaControl.h"
 #include "util/ThdTimer.h"
 #include "video/Video.h"
 
@@ -21,6 +22,21 @@ const char* ModeName(TWindowMode mode) {
     case TWindowMode::wmNormal: break;
   }
   return "normal";
+}
+
+// The state the graph itself is in, asked without waiting: "none" without a graph, so the
+// tests can hold the labels against what really plays.
+const char* GraphStateName(TFilterGraph& graph) {
+  if (!graph.Active()) return "none";
+  auto control = graph.Query<IMediaControl>();
+  OAFilterState state = State_Stopped;
+  if (!control || FAILED(control->GetState(0, &state))) return "unknown";
+  switch (static_cast<FILTER_STATE>(state)) {
+    case State_Running: return "running";
+    case State_Paused: return "paused";
+    case State_Stopped: break;
+  }
+  return "stopped";
 }
 
 }  // namespace
@@ -37,6 +53,7 @@ std::string DescribeState(TFrm_Main& main) {
     out << "PlayListLine" << i << '=' << main.PlayListItem(i)->FileName << '\n';
   out << "GraphActive=" << (main.FilterGraph->Active() ? 1 : 0) << '\n'
       << "GraphMode=" << (main.FilterGraph->Mode() == gmDVD ? "dvd" : "normal") << '\n'
+      << "GraphState=" << GraphStateName(*main.FilterGraph) << '\n'
       << "Skin=" << Settings().SkinName << '\n'
       << "WindowMode=" << ModeName(main.WindowMode()) << '\n'
       << "PlayListShown=" << (main.PlayListShown() ? 1 : 0) << '\n'

@@ -11,8 +11,9 @@ class TFrm_Main;
 constexpr const char* kStateFileVariable = "KAVORO_STATE_FILE";
 
 // The lines "Key=value" of the main window's visible state: the four labels, the play name,
-// the play-list lines and index, the skin, the window mode, whether the play list is shown and
-// whether a skin switch or the slide-in runs. GUI thread only.
+// the play-list lines and index, the graph's own state (running, paused, stopped; none without
+// a graph), the skin, the window mode, whether the play list is shown and whether a skin switch
+// or the slide-in runs. GUI thread only.
 std::string DescribeState(TFrm_Main& main);
 
 // Writes DescribeState to the file named by KAVORO_STATE_FILE, whole (a new file renamed over

@@ -17,6 +17,8 @@
 #include "app/Main.h"
 #include "app/Settings.h"
 #include "controls/VeskoTrackBar.h"
+#include "media/FilterGraph.h"
+#include "platform/media/IMediaControl.h"
 #include "platform/os/Application.h"
 #include "util/ThdTimer.h"
 #include "video/ColorSet.h"
@@ -81,6 +83,12 @@ class PlayerTest : public GraphTest {
   }
 
   std::string State() const { return main->Label_PlayState->Caption().toStdString(); }
+  // The state the graph itself reports; State_Stopped without a graph.
+  OAFilterState GraphState() const {
+    OAFilterState state = State_Stopped;
+    if (auto control = main->FilterGraph->Query<IMediaControl>()) control->GetState(0, &state);
+    return state;
+  }
   std::string Caption(app::TLabel* label) const { return label->Caption().toStdString(); }
   Lines PlayList() const {
     Lines lines;

@@ -3,7 +3,10 @@
 // something cannot play.
 #include "PlayerTestSupport.h"
 
+#include <functional>
+
 #include "app/MediaErrorText.h"
+#include "app/StateReport.h"
 #include "media/Vesko_TrackBar.h"
 #include "platform/media/EventCodes.h"
 #include "platform/media/dvd/DvdTypes.h"
@@ -132,6 +135,42 @@ TEST_F(PlayerTest, SpeedsPlayAndPauseOnADisc) {
   int checked = 0;
   for (QAction* item : main->Menu_Video_SelectSpeed->actions()) checked += item->isChecked() ? 1 : 0;
   EXPECT_EQ(checked, 1);
+}
+
+// Whatever a disc command leaves, the label and the graph agree: a command that shows
+// "DVD Playing" while the disc is paused (a speed, a chapter step, Play after a speed chosen
+// in pause) runs the graph, and the state file says so too.
+TEST_F(PlayerTest, DiscCommandsInPauseLeaveTheLabelTrue) {
+  struct Case {
+    const char* name;
+    std::function<void(app::TFrm_Main&)> command;
+    const char* label;
+  };
+  const std::vector<Case> cases = {
+      {"Next", [](app::TFrm_Main& m) { m.Menu_Video_NextClick(); }, "DVD Playing 1.0X"},
+      {"Previous", [](app::TFrm_Main& m) { m.Menu_Video_PreviousClick(); }, "DVD Playing 1.0X"},
+      {"Forward", [](app::TFrm_Main& m) { m.Menu_Video_ForwardClick(); }, "DVD Playing 8.0X"},
+      {"Rewind", [](app::TFrm_Main& m) { m.Menu_Video_RewindClick(); }, "DVD Playing 8.0X"},
+      {"Forward then Play",
+       [](app::TFrm_Main& m) {
+         m.Menu_Video_ForwardClick();
+         m.Menu_Video_PlayClick();
+       },
+       "DVD Playing 1.0X"},
+      {"Pause", [](app::TFrm_Main& m) { m.Menu_Video_PauseClick(); }, "Pause"},
+  };
+  OpenDvd();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    main->Menu_Video_PauseClick();
+    ASSERT_EQ(GraphState(), State_Paused);
+    c.command(*main);
+    EXPECT_EQ(State(), c.label);
+    const bool paused = std::string(c.label) == "Pause";
+    EXPECT_EQ(GraphState(), paused ? State_Paused : State_Running);
+    EXPECT_NE(app::DescribeState(*main).find(paused ? "\nGraphState=paused\n" : "\nGraphState=running\n"),
+              std::string::npos);
+  }
 }
 
 TEST_F(PlayerTest, NextAtTheTitleStartPlaysTitleOneThenChapters) {

@@ -557,3 +557,30 @@ make_clip() {
     -f lavfi -i "sine=f=$3:r=44100:d=$2" -c:v mpeg1video -b:v 1200k -c:a mp2 -b:a 128k \
     -f mpeg "$1" || fail "ffmpeg could not make $1"
 }
+
+# ---- Consistency of what is shown with what plays.
+
+# check_state_consistent: the labels in the state file agree with the graph's own state:
+# "Stopped" exactly when there is no graph, "Playing" over a running file graph, "DVD Playing"
+# over a running disc graph, "Pause" over a paused one, and the play index inside the list.
+check_state_consistent() {
+  local play active mode graph count index live=$STATE_FILE
+  # One copy, read whole: the player may write a new file between two lines read.
+  cp "$live" "$E2E_OUT/state-checked.txt"
+  STATE_FILE="$E2E_OUT/state-checked.txt"
+  play=$(state PlayState) active=$(state GraphActive) mode=$(state GraphMode)
+  graph=$(state GraphState) count=$(state PlayListCount) index=$(state PlayIndex)
+  case $play in
+    Stopped) [[ "$active" == 0 && "$graph" == none ]] ;;
+    Playing) [[ "$active" == 1 && "$mode" == normal && "$graph" == running ]] ;;
+    "DVD Playing "*) [[ "$active" == 1 && "$mode" == dvd && "$graph" == running ]] ;;
+    Pause) [[ "$active" == 1 && "$graph" == paused ]] ;;
+    *) false ;;
+  esac || fail "PlayState '$play' over a graph active=$active mode=$mode state=$graph"
+  ((index >= -1 && index < count)) || fail "PlayIndex $index outside a list of $count"
+  if [[ "$play" != Stopped ]] && ((index < 0)); then fail "PlayState '$play' with no line playing"; fi
+  if [[ "$mode" == dvd && "$active" == 1 ]]; then
+    [[ "$(state PlayListLine0)" == "DVD Video Drive "* ]] || fail "a disc plays, the list shows '$(state PlayListLine0)'"
+  fi
+  STATE_FILE=$live
+}

@@ -145,14 +145,17 @@ HRESULT FakeGraph::SetLogFile(DWORD_PTR file) {
 
 HRESULT FakeGraph::Run() {
   Log("Run");
+  if (SUCCEEDED(script_.run)) state_ = State_Running;
   return script_.run;
 }
 HRESULT FakeGraph::Pause() {
   Log("Pause");
+  if (SUCCEEDED(script_.pause)) state_ = State_Paused;
   return script_.pause;
 }
 HRESULT FakeGraph::Stop() {
   Log("Stop");
+  if (SUCCEEDED(script_.stop)) state_ = State_Stopped;
   return script_.stop;
 }
 

@@ -167,7 +167,11 @@ class FakeGraph : public ComObject<IFilterGraph2, IMediaControl, IMediaEventEx, 
   HRESULT Run() override;
   HRESULT Pause() override;
   HRESULT Stop() override;
-  HRESULT GetState(LONG, OAFilterState*) override { return E_NOTIMPL; }
+  // The state the last successful Run, Pause or Stop left.
+  HRESULT GetState(LONG, OAFilterState* state) override {
+    *state = state_;
+    return S_OK;
+  }
   HRESULT RenderFile(const std::string& file) override { return RenderFile(file, ""); }
   HRESULT StopWhenReady() override { return E_NOTIMPL; }
 
@@ -210,6 +214,7 @@ class FakeGraph : public ComObject<IFilterGraph2, IMediaControl, IMediaEventEx, 
   LONG_PTR instance_ = 0;
   LONG flags_ = 0;
   DWORD_PTR logHandle_ = 0;
+  OAFilterState state_ = State_Stopped;
 };
 
 class FakeCaptureBuilder : public ComObject<ICaptureGraphBuilder2, IProbe> {

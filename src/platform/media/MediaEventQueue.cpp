@@ -148,6 +148,10 @@ void MediaEventQueue::CancelCompletion() {
   pending_.clear();
   counting_ = false;
   undecodable_ = false;
+  // A completion the application has not taken yet belongs to the run that ends here: taken
+  // after the next run started, it would end that one (a play list would skip a line).
+  if (completeDefault_)
+    std::erase_if(events_, [](const Event& e) { return e.code == EC_COMPLETE; });
   anyRendered_ = false;
 }
 

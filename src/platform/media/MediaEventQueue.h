@@ -33,7 +33,8 @@ class MediaEventQueue {
   // renderers that must all complete. CancelCompletion comes first: the run starts before
   // the source is repositioned, so that what the new run reports counts for it.
   void ExpectCompletion(std::set<const void*> renderers);
-  // Drops the counting and what is known of the run (stop, and before a seek).
+  // Drops the counting and what is known of the run (stop, and before a seek), and the
+  // run's EC_COMPLETE when it waits in the queue still (default handling only).
   void CancelCompletion();
 
  private:

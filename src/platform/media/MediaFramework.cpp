@@ -1,5 +1,7 @@
 #include "platform/media/MediaFramework.h"
 
+#include <malloc.h>
+
 #include <mutex>
 
 #include "platform/media/AudioDecoder.h"
@@ -49,6 +51,8 @@ RegisteredFilter Record(const CLSID& clsid, const char* name, DWORD merit,
 // classic renderer is used where the application puts one into the graph itself.
 constexpr DWORD kDefaultVideoRendererMerit = MERIT_PREFERRED;
 constexpr DWORD kClassicVideoRendererMerit = MERIT_PREFERRED - 1;
+
+constexpr int kAllocatorArenas = 2;
 
 void RegisterAll() {
   auto& classes = ClassRegistry::Instance();
@@ -114,7 +118,13 @@ void RegisterAll() {
 
 void RegisterMediaFramework() {
   static std::once_flag once;
-  std::call_once(once, RegisterAll);
+  std::call_once(once, [] {
+    // Every graph brings streaming threads of its own. With an allocator arena per thread (up
+    // to eight a core) what one graph freed stayed in arenas the next graph's threads did not
+    // use, and the process grew with each graph built; two arenas are shared by all of them.
+    mallopt(M_ARENA_MAX, kAllocatorArenas);
+    RegisterAll();
+  });
 }
 
 }  // namespace kavoro::media
