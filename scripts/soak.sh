@@ -68,23 +68,7 @@ make_clip mpeg4.mkv 770 -c:v mpeg4 -q:v 5 -c:a libvorbis -q:a 3
 
 start_xvfb
 log "phases of ${phase_seconds}s; samples every ${SAMPLE_SECONDS}s for $((TOTAL_SECONDS / 60)) min"
-start_kavoro
-MAIN_WIN=$(wait_for_window "$MAIN_WINDOW_NAME" "$START_TIMEOUT")
-VIDEO_WIN=$(wait_for_window "$VIDEO_WINDOW_NAME" "$START_TIMEOUT")
-wait_for_state Sliding 0 "$START_TIMEOUT"
-sleep "$E2E_SETTLE"
-
-# dialog_take TEXT: types TEXT into the file dialog that is opening and waits for it to close.
-dialog_take() {
-  local dialog deadline
-  dialog=$(wait_for_new_window 10 "$MAIN_WIN" "$VIDEO_WIN")
-  type_into "$dialog" "$1"
-  deadline=$(($(now_ms) + 10000))
-  while visible_windows | grep -qx "$dialog"; do
-    (($(now_ms) < deadline)) || fail "the file dialog did not take $1"
-    sleep "$E2E_POLL"
-  done
-}
+start_and_wait_slide_in
 
 stop_playing() {
   [[ "$(state PlayState)" == Stopped ]] && return 0
@@ -98,16 +82,12 @@ start_files() {
   local names="" i
   stop_playing
   click_button Open
-  dialog_take "$CLIPS/${CLIP_NAMES[0]}"
+  open_file_in_dialog "$CLIPS/${CLIP_NAMES[0]}"
   wait_for_state PlayState Playing "$GRAPH_TIMEOUT"
-  click_button PlayList
-  sleep "$E2E_SETTLE"
-  video_inner_area
-  click_at $((IX + IW / 2)) $((IY + IH * 3 / 4)) 3
-  sleep "$E2E_SETTLE"
+  play_list_menu
   xdotool key a
   for ((i = 1; i < ${#CLIP_NAMES[@]}; i++)); do names+="\"${CLIP_NAMES[i]}\" "; done
-  dialog_take "$names"
+  open_file_in_dialog "$names"
   wait_for_state PlayListCount "${#CLIP_NAMES[@]}" 10
   click_button PlayList
   sleep "$E2E_SETTLE"

@@ -57,14 +57,6 @@ close_player() {
   KAVORO_PID=""
 }
 
-# The play list's context menu: the list shown, a right click in its empty lower half.
-play_list_menu() {
-  [[ "$(state PlayListShown)" == 1 ]] || { click_button PlayList; wait_for_state PlayListShown 1 5; }
-  video_inner_area
-  click_at $((IX + IW / 2)) $((IY + IH * 7 / 8)) 3
-  sleep "$E2E_SETTLE"
-}
-
 # The video window's context menu, from a right click on the picture.
 video_menu() {
   video_inner_area

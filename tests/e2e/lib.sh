@@ -505,6 +505,14 @@ open_file_in_dialog() {
   done
 }
 
+# The play list's context menu: the list shown, a right click in its empty lower half.
+play_list_menu() {
+  [[ "$(state PlayListShown)" == 1 ]] || { click_button PlayList; wait_for_state PlayListShown 1 5; }
+  video_inner_area
+  click_at $((IX + IW / 2)) $((IY + IH * 7 / 8)) 3
+  sleep "$E2E_SETTLE"
+}
+
 # skin_menu_index NAME: where the "Select Skin" submenu lists NAME: the skin folders sorted by
 # name with case folded, hidden ones left out.
 skin_menu_index() {

@@ -168,11 +168,7 @@ start_and_wait_slide_in
 click_button Open
 open_file_in_dialog "$CLIP_A"
 wait_for_state PlayState Playing "$GRAPH_TIMEOUT"
-click_button PlayList
-sleep "$E2E_SETTLE"
-video_inner_area
-click_at $((IX + IW / 2)) $((IY + IH * 3 / 4)) 3
-sleep "$E2E_SETTLE"
+play_list_menu
 xdotool key a
 open_file_in_dialog "$CLIP_B"
 wait_for_state PlayListCount 2 5
