@@ -44,6 +44,26 @@ use_private_home() {
   make_private_folders
 }
 
+# start_scenario APP_DIR DISC OUT_DIR: the common start of a scenario run by CTest with a home
+# of its own: a fresh output folder (E2E_OUT, STATE_FILE), the program's folder (E2E_APP_DIR),
+# the player's settings wiped and DISC (an image or folder) bound as drive E:; cleanup on exit
+# and errors named. Sets CONFIG, the player's settings folder.
+start_scenario() {
+  E2E_APP_DIR="$(cd "$1" && pwd)"
+  rm -rf "$3"
+  mkdir -p "$3"
+  E2E_OUT="$(cd "$3" && pwd)"
+  STATE_FILE="$E2E_OUT/state.txt"
+  trap cleanup EXIT
+  trap_errors
+  [[ -x "$E2E_APP_DIR/kavoro" ]] || fail "no program $E2E_APP_DIR/kavoro"
+  [[ -e "$2" ]] || fail "no disc $2"
+  CONFIG="$XDG_CONFIG_HOME/kavoro"
+  rm -rf "$CONFIG"
+  make_private_folders
+  bind_disc_as_e "$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
+}
+
 # Binds a disc image or DVD folder (an absolute path) as drive E: in the player's drives file.
 bind_disc_as_e() { printf '[Drives]\nE=%s\n' "$1" >"$XDG_CONFIG_HOME/kavoro/drives.ini"; }
 

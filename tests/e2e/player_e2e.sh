@@ -12,15 +12,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/lib.sh"
 
 [[ $# -eq 3 ]] || { echo "usage: player_e2e.sh APP_DIR DISC_IMAGE OUT_DIR" >&2; exit 2; }
-E2E_APP_DIR="$(cd "$1" && pwd)"
-DISC="$2"
-E2E_OUT="$3"
-rm -rf "$E2E_OUT"
-mkdir -p "$E2E_OUT"
-E2E_OUT="$(cd "$E2E_OUT" && pwd)"
-STATE_FILE="$E2E_OUT/state.txt"
-trap cleanup EXIT
-trap_errors
+start_scenario "$1" "$2" "$3"
 
 # Time limits of the conditions: generous, the machine may be busy with builds.
 START_TIMEOUT=20      # windows up and slid in
@@ -37,12 +29,6 @@ MIN_FULL_SCREEN_PERCENT=90
 MIN_MENU_SHARE=0.3
 
 need_tools Xvfb xdotool xdpyinfo xwininfo import convert identify ffmpeg
-[[ -x "$E2E_APP_DIR/kavoro" ]] || fail "no program $E2E_APP_DIR/kavoro"
-[[ -f "$DISC" ]] || fail "no disc image $DISC"
-CONFIG="$XDG_CONFIG_HOME/kavoro"
-rm -rf "$CONFIG"
-make_private_folders
-bind_disc_as_e "$(cd "$(dirname "$DISC")" && pwd)/$(basename "$DISC")"
 SETTINGS_FILE="$CONFIG/HKEY_LOCAL_MACHINE.reg"   # the player keeps its settings machine-wide
 
 start_xvfb

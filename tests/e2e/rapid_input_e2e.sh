@@ -14,15 +14,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/lib.sh"
 
 [[ $# -eq 3 ]] || { echo "usage: rapid_input_e2e.sh APP_DIR DISC_IMAGE OUT_DIR" >&2; exit 2; }
-E2E_APP_DIR="$(cd "$1" && pwd)"
-DISC="$2"
-E2E_OUT="$3"
-rm -rf "$E2E_OUT"
-mkdir -p "$E2E_OUT"
-E2E_OUT="$(cd "$E2E_OUT" && pwd)"
-STATE_FILE="$E2E_OUT/state.txt"
-trap cleanup EXIT
-trap_errors
+start_scenario "$1" "$2" "$3"
 
 START_TIMEOUT=20
 GRAPH_TIMEOUT=20      # a file or the disc starts playing
@@ -35,12 +27,6 @@ MENU_WAIT_MS=1000       # the main menu opens within this, or the switch is give
 QUIET_SECONDS=1         # the state file unchanged this long counts as settled
 
 need_tools Xvfb xdotool xdpyinfo xwininfo import convert identify ffmpeg
-[[ -x "$E2E_APP_DIR/kavoro" ]] || fail "no program $E2E_APP_DIR/kavoro"
-[[ -f "$DISC" ]] || fail "no disc image $DISC"
-CONFIG="$XDG_CONFIG_HOME/kavoro"
-rm -rf "$CONFIG"
-make_private_folders
-bind_disc_as_e "$(cd "$(dirname "$DISC")" && pwd)/$(basename "$DISC")"
 
 step "two clips made with ffmpeg"
 CLIP_A="$E2E_OUT/clip-a.mpg"
