@@ -35,6 +35,8 @@ constexpr const char* kDvdErrorTexts[] = {
     "The player's region does not match the decoder's.",
     "The disc's region does not match the decoder's.",
 };
+static_assert(std::size(kDvdErrorTexts) ==
+              static_cast<std::size_t>(TFrm_Main::TDvdError::IncompatibleDiscAndDecoderRegions) + 1);
 
 }  // namespace
 
@@ -172,9 +174,7 @@ void TFrm_Main::FilterGraphDVDDiscEjected() {
 // The navigator stopped on an error of the disc: said once, then the stopped state.
 void TFrm_Main::FilterGraphDVDError(TDvdError error) {
   if (!FilterGraph->Active() || FilterGraph->Mode() != gmDVD) return;
-  const auto index = static_cast<std::size_t>(error);
-  if (index >= std::size(kDvdErrorTexts)) return;
-  os::Os().Dialogs().MessageBox(kDvdErrorTexts[index], kErrorCaption, os::MB_OK);
+  os::Os().Dialogs().MessageBox(kDvdErrorTexts[static_cast<std::size_t>(error)], kErrorCaption, os::MB_OK);
   Menu_Video_StopClick();
 }
 

@@ -8,7 +8,6 @@
 #include "app/Main.h"
 #include "app/Settings.h"
 #include "media/FilterGraph.h"
-#include "platform/media/IMediaControl.h"
 #include "util/ThdTimer.h"
 #include "video/Video.h"
 
@@ -24,14 +23,13 @@ const char* ModeName(TWindowMode mode) {
   return "normal";
 }
 
-// The state the graph itself is in, asked without waiting: "none" without a graph, so the
-// tests can hold the labels against what really plays.
+// The state the graph itself is in: "none" without a graph, so the tests can hold the labels
+// against what really plays.
 const char* GraphStateName(TFilterGraph& graph) {
   if (!graph.Active()) return "none";
-  auto control = graph.Query<IMediaControl>();
-  OAFilterState state = State_Stopped;
-  if (!control || FAILED(control->GetState(0, &state))) return "unknown";
-  switch (static_cast<FILTER_STATE>(state)) {
+  const std::optional<FILTER_STATE> state = graph.GraphState();
+  if (!state) return "unknown";
+  switch (*state) {
     case State_Running: return "running";
     case State_Paused: return "paused";
     case State_Stopped: break;

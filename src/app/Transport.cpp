@@ -17,7 +17,6 @@
 #include "platform/media/dvd/IDvdCmd.h"
 #include "platform/media/dvd/IDvdControl2.h"
 #include "platform/media/dvd/IDvdInfo2.h"
-#include "platform/media/IMediaControl.h"
 #include "platform/media/IMediaSeeking.h"
 #include "platform/os/Platform.h"
 #include "skin/TimeDisplay.h"
@@ -40,13 +39,6 @@ constexpr long long kUnitsPerSecond = 10'000'000;  // 100-ns units
 
 void ShowError(const std::string& text) {
   os::Os().Dialogs().MessageBox(text, kErrorCaption, os::MB_OK);
-}
-
-// True when the graph says it runs; a graph that cannot say counts as not running.
-bool GraphRunning(TFilterGraph& graph) {
-  auto control = graph.Query<IMediaControl>();
-  OAFilterState state = State_Stopped;
-  return control && SUCCEEDED(control->GetState(0, &state)) && state == State_Running;
 }
 
 }  // namespace
@@ -327,7 +319,7 @@ void TFrm_Main::Menu_Video_SelectSpeedClick(int tag) {
   }
   // A speed (and a chapter step, which returns to normal speed) chosen while paused plays:
   // the label says "DVD Playing", so the graph must run.
-  if (!GraphRunning(*FilterGraph)) FilterGraph->Play();
+  if (FilterGraph->GraphState() != State_Running) FilterGraph->Play();
   SpeedChanged = tag != kNormalSpeedTag;
   SetSpeedChecked(tag);
   Label_PlayState->SetCaption(QString::fromStdString(DvdPlayingText(rate)));

@@ -274,6 +274,14 @@ HRESULT TFilterGraph::QueryInterface(REFIID iid, void** obj) {
   return hr;
 }
 
+std::optional<FILTER_STATE> TFilterGraph::GraphState() {
+  if (!active_) return std::nullopt;
+  auto control = Query<IMediaControl>();
+  OAFilterState state = State_Stopped;
+  if (!control || FAILED(control->GetState(0, &state))) return std::nullopt;
+  return static_cast<FILTER_STATE>(state);
+}
+
 bool TFilterGraph::Play() {
   auto control = Query<IMediaControl>();
   if (!control) return false;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,10 @@ class TFilterGraph {
     QueryInterface(IIDOf<I>(), p.PutVoid());
     return p;
   }
+
+  // The state the graph itself is in, asked without waiting; nullopt while inactive or when
+  // the graph cannot say. GUI thread.
+  std::optional<FILTER_STATE> GraphState();
 
   // True only when the graph answered exactly S_OK.
   bool Play();
